@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, testing, benchmarking and
+# running Photoreel Player needs. Idempotent: packages already present are
+# skipped, so a second run costs one dpkg query.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
+  # window, input, audio
+  libsdl2-dev
+  # media backend
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
+  # fonts
+  libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
+  # MIDI synthesis and a General MIDI sound font
+  libfluidsynth-dev timgm6mb-soundfont
+  # command line, tests, benchmarks
+  libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # test oracles and independent tools used only by tests and benchmarks
+  libturbojpeg0-dev libstb-dev python3 python3-olefile libgsf-bin imagemagick
+  # window tests without a display
+  xvfb xauth xdotool x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}" >&2
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the release viewer and plays a film:
+# the bundled demo film, or the arguments given (e.g. a .flz file).
+# Without a display it plays on a virtual X display (Xvfb).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target photoreel -j "$(nproc)"
+
+viewer=build/release/photoreel
+if (($# == 0)); then
+  set -- data/demo/demo.flz
+fi
+if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
+  echo "run: no display; playing on a virtual X display" >&2
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$viewer" "$@"
+fi
+exec "$viewer" "$@"

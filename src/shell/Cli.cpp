@@ -1,0 +1,112 @@
+#include "shell/Cli.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <optional>
+#include <regex>
+
+#include "platform/MediaBackend.h"
+#include "platform/TerminationSignals.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "shell/Viewer.h"
+
+#ifndef PHOTOREEL_VERSION
+#define PHOTOREEL_VERSION "unknown"
+#endif
+
+namespace shell {
+
+namespace {
+
+std::optional<platform::Size> parseSize(const std::string& text) {
+    static const std::regex pattern("([0-9]{1,5})[xX]([0-9]{1,5})");
+    std::smatch match;
+    if (!std::regex_match(text, match, pattern)) {
+        return std::nullopt;
+    }
+    const int width = std::stoi(match[1]);
+    const int height = std::stoi(match[2]);
+    if (width < 16 || height < 16) {
+        return std::nullopt;
+    }
+    return platform::Size{width, height};
+}
+
+struct PlayOptions {
+    std::string film;
+    std::string windowed;
+    bool headless = false;
+    long long quitAfterMs = -1;
+};
+
+int play(const PlayOptions& cli) {
+    ViewerOptions options;
+    options.filmPath = cli.film;
+    if (!cli.windowed.empty()) {
+        auto size = parseSize(cli.windowed);
+        if (!size) {
+            std::fprintf(stderr, "photoreel: --windowed takes WIDTHxHEIGHT, e.g. 1024x768\n");
+            return 2;
+        }
+        options.windowMode = platform::WindowMode::Windowed;
+        options.windowedSize = *size;
+    }
+
+    if (cli.headless) {
+        platform::HeadlessPlatform::Options headless;
+        headless.echoMessageBoxes = true;
+        headless.settings = platform::Settings::fromDefaultLocation();
+        if (options.windowMode == platform::WindowMode::Windowed) {
+            headless.clientSize = options.windowedSize;
+        }
+        platform::HeadlessPlatform platform(headless);
+        platform::VirtualClock::Participant mainThread(platform.virtualClock());
+        if (cli.quitAfterMs >= 0) {
+            platform.scriptKey(static_cast<platform::Millis>(cli.quitAfterMs), platform::VK_ESCAPE);
+        }
+        return runViewer(platform, options, nullptr);
+    }
+
+    platform::SdlPlatform platform;
+    // A termination signal ends the show like closing its window would.
+    platform::TerminationSignals::setHandler([&platform](int) {
+        platform.messages().postMessage({platform::WM_CLOSE, 0, 0});
+    });
+    const int code = runViewer(platform, options, nullptr);
+    platform::TerminationSignals::setHandler(nullptr);
+    return code;
+}
+
+}  // namespace
+
+int runCommandLine(int argc, char** argv) {
+    // Before any thread starts, so that every thread inherits the mask.
+    platform::TerminationSignals::install();
+
+    CLI::App app{"Photoreel Player: plays, inspects and exports Photoreel films.", "photoreel"};
+    app.set_version_flag("--version", std::string("photoreel ") + PHOTOREEL_VERSION + " (" +
+                                          platform::mediaBackendVersion() + ")");
+    PlayOptions playOptions;
+    app.add_option("film", playOptions.film,
+                   "Film package (.flz) or self-running show to play; without it the viewer "
+                   "looks for a film inside its own executable, then asks for one");
+    app.add_option("--windowed", playOptions.windowed,
+                   "Play in a window of WIDTHxHEIGHT pixels instead of full screen");
+    app.add_flag("--headless", playOptions.headless,
+                 "Play without a screen on a virtual clock (frames are only recorded)");
+    app.add_option("--quit-after", playOptions.quitAfterMs,
+                   "With --headless: press Esc after this many milliseconds of show time")
+        ->check(CLI::NonNegativeNumber);
+    app.require_subcommand(0, 1);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error);
+    }
+    return play(playOptions);
+}
+
+}  // namespace shell

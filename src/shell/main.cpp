@@ -1,0 +1,5 @@
+#include "shell/Cli.h"
+
+int main(int argc, char** argv) {
+    return shell::runCommandLine(argc, argv);
+}

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# On a virtual X display: photoreel opens a black full-screen window of class
+# FilmPlayer; Esc ends it with exit code 0 within 2 seconds.
+set -u
+photoreel=$1
+fail() { echo "FAIL: $*"; exit 1; }
+for tool in Xvfb xdotool xwininfo convert; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+viewer_pid=""
+cleanup() {
+  [[ -n $viewer_pid ]] && kill "$viewer_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
+[[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(cat "$work/display")"
+
+echo "film" >"$work/show.flz"
+TMPDIR=$work "$photoreel" "$work/show.flz" 2>"$work/viewer.log" &
+viewer_pid=$!
+
+window=$(timeout 10 xdotool search --sync --classname FilmPlayer | head -n 1)
+[[ -n $window ]] || fail "no FilmPlayer window appeared: $(cat "$work/viewer.log")"
+geometry=$(xwininfo -id "$window")
+width=$(awk '/Width:/ {print $2}' <<<"$geometry")
+height=$(awk '/Height:/ {print $2}' <<<"$geometry")
+[[ "$width"x"$height" == 1280x1024 ]] || fail "window is ${width}x${height}, not full screen"
+
+# Let it paint, then sample the screen: every pixel black.
+sleep 0.3
+colours=$(convert x:root -format %c histogram:info:- 2>/dev/null)
+[[ $(wc -l <<<"$colours") -eq 1 ]] && grep -q "#000000" <<<"$colours" ||
+  fail "the screen is not all black: $colours"
+
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+start=$(date +%s%N)
+xdotool key --window "$window" Escape
+for _ in $(seq 40); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.05; done
+wait "$viewer_pid"
+code=$?
+viewer_pid=""
+elapsed_ms=$((($(date +%s%N) - start) / 1000000))
+[[ $code -eq 0 ]] || fail "exit code $code after Esc: $(cat "$work/viewer.log")"
+((elapsed_ms <= 2000)) || fail "took ${elapsed_ms} ms to end after Esc"
+leftovers=$(find "$work" -maxdepth 1 -name 'photoreel-*')
+[[ -z $leftovers ]] || fail "temporary directory left behind: $leftovers"
+
+echo "window escape: ok (${elapsed_ms} ms)"
