@@ -14,6 +14,15 @@ if offenders=$(grep -rnE "$pattern" src tests bench fuzz tools 2>/dev/null | gre
   status=1
 fi
 
+# Code, comments, tests and file names speak as this system's own; they do
+# not cite the design documents behind it.
+doc_pattern='spec\.md|specification|\bParts? [0-9]+\.[0-9]+|shared/spec'
+if offenders=$(grep -rnIiE "$doc_pattern" src tests bench fuzz tools scripts 2>/dev/null | grep -v '^scripts/lint.sh'); then
+  echo "lint: code and tests must not cite design documents:"
+  echo "$offenders"
+  status=1
+fi
+
 if command -v clang-format >/dev/null 2>&1; then
   mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' 2>/dev/null || find src tests bench fuzz tools -name '*.cpp' -o -name '*.h')
   unformatted=()
