@@ -22,4 +22,18 @@ code=$?
 [[ $(wc -l <<<"$err") -eq 1 ]] || fail "without a display stderr is not one line: $err"
 grep -q "cannot open a window" <<<"$err" || fail "without a display stderr says: $err"
 
+# A headless show killed by SIGTERM removes its temporary directory.
+tmp=$(mktemp -d)
+TMPDIR=$tmp "$photoreel" --headless "$film" 2>/dev/null &
+pid=$!
+for _ in $(seq 100); do compgen -G "$tmp/photoreel-*" >/dev/null && break; sleep 0.02; done
+compgen -G "$tmp/photoreel-*" >/dev/null || fail "the headless viewer made no temporary directory"
+kill -TERM "$pid"
+wait "$pid"
+code=$?
+leftovers=$(compgen -G "$tmp/photoreel-*")
+rm -rf "$tmp"
+[[ $code -eq 143 ]] || fail "SIGTERM gave exit code $code, not 143"
+[[ -z $leftovers ]] || fail "SIGTERM left $leftovers"
+
 echo "cli usage: ok"
