@@ -11,7 +11,11 @@ cmake --build --preset release --target photoreel -j "$(nproc)"
 
 viewer=build/release/photoreel
 if (($# == 0)); then
-  set -- data/demo/demo.flz
+  if [[ -f data/demo/demo.flz ]]; then
+    set -- data/demo/demo.flz
+  else
+    echo "run: no demo film is bundled yet; starting the viewer without one (Esc ends it)" >&2
+  fi
 fi
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
   echo "run: no display; playing on a virtual X display" >&2

@@ -8,6 +8,8 @@ namespace shell {
 
 using namespace platform;
 
+int probeMediaGraph(Platform& platform) { return platform.mediaBackendAvailable() ? 1 : 0; }
+
 MainWindow::MainWindow(Platform& platform, std::string filmPath, PlayerFactory playerFactory)
     : platform_(platform),
       filmPath_(std::move(filmPath)),
@@ -49,7 +51,7 @@ void MainWindow::onCreate() {
     // Without a film argument a self-running show carries its film inside
     // the viewer's own executable.
     const std::string source = filmPath_.empty() ? executablePath() : filmPath_;
-    mediaGraphAvailable_ = platform_.mediaBackendAvailable();
+    mediaGraphAvailable_ = probeMediaGraph(platform_) == 1;
 
     loading_ = true;
     const int loaded = loader_->loadFilm(*window_, *film_, source, mediaGraphAvailable_);

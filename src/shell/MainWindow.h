@@ -18,6 +18,9 @@ inline constexpr char kInitialTitle[] = "Photoreel Viewer";
 // Film paths live in 260-character buffers: 259 characters and the end.
 inline constexpr std::size_t kMaxFilmPathLength = 259;
 
+// 1 when the media backend that plays clips and compressed music works here.
+int probeMediaGraph(platform::Platform& platform);
+
 using PlayerFactory = std::function<std::unique_ptr<playback::ShowPlayer>()>;
 
 // The FilmPlayer main window: it loads the film when it is created, starts
