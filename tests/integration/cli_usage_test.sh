@@ -22,6 +22,12 @@ code=$?
 [[ $(wc -l <<<"$err") -eq 1 ]] || fail "without a display stderr is not one line: $err"
 grep -q "cannot open a window" <<<"$err" || fail "without a display stderr says: $err"
 
+# Our own executable never holds the package markers as text: a search of a
+# self-running show's file must find only the film it carries.
+for marker in PhotoreelFilmDescription PhotoreelMediaDescription; do
+  if grep -q -a "$marker" "$photoreel"; then fail "the executable contains $marker"; fi
+done
+
 # A headless show killed by SIGTERM removes its temporary directory.
 tmp=$(mktemp -d)
 TMPDIR=$tmp "$photoreel" --headless "$film" 2>/dev/null &
