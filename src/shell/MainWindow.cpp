@@ -8,7 +8,9 @@ namespace shell {
 
 using namespace platform;
 
-int probeMediaGraph(Platform& platform) { return platform.mediaBackendAvailable() ? 1 : 0; }
+int probeMediaGraph(Platform& platform) {
+    return platform.mediaBackendAvailable() ? 1 : 0;
+}
 
 MainWindow::MainWindow(Platform& platform, std::string filmPath, PlayerFactory playerFactory)
     : platform_(platform),
