@@ -47,6 +47,8 @@ class Window {
     // the rest black. The window keeps the last frame and paints it again
     // when it is uncovered.
     virtual void present(const FrameView& frame, int x, int y) = 0;
+    // Shows nothing but black again.
+    virtual void clear() = 0;
 
     virtual void showCursor(bool visible) = 0;
 

@@ -25,6 +25,7 @@ class WindowHandle final : public Window {
     Size clientSize() override { return window_.clientSize(); }
     void setTitle(const std::string& title) override { window_.setTitle(title); }
     void present(const FrameView& frame, int x, int y) override { window_.present(frame, x, y); }
+    void clear() override { window_.clear(); }
     void showCursor(bool visible) override { window_.showCursor(visible); }
     void setKeepAwake(std::uint32_t flags) override { window_.setKeepAwake(flags); }
 

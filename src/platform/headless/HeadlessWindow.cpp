@@ -38,6 +38,13 @@ void HeadlessWindow::present(const FrameView& frame, int x, int y) {
     }
 }
 
+void HeadlessWindow::clear() {
+    const Millis now = clock_.nowMs();
+    std::lock_guard lock(mutex_);
+    frames_.push_back({now, 0, 0, 0, 0, 0});
+    lastFrame_.clear();
+}
+
 void HeadlessWindow::showCursor(bool visible) {
     std::lock_guard lock(mutex_);
     cursorVisible_ = visible;

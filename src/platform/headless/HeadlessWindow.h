@@ -31,6 +31,8 @@ class HeadlessWindow final : public Window {
     Size clientSize() override { return clientSize_; }
     void setTitle(const std::string& title) override;
     void present(const FrameView& frame, int x, int y) override;
+    // Recorded as a presented frame of size 0 x 0.
+    void clear() override;
     void showCursor(bool visible) override;
     void setKeepAwake(std::uint32_t flags) override;
 

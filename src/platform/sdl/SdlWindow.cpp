@@ -116,6 +116,16 @@ void SdlWindow::present(const FrameView& frame, int x, int y) {
     }
 }
 
+void SdlWindow::clear() {
+    {
+        // An empty frame shows as black.
+        std::lock_guard lock(pendingMutex_);
+        pending_.width = pending_.height = 0;
+        framePending_ = true;
+    }
+    onMainThread() ? applyPendingChanges() : wakeMainThread();
+}
+
 void SdlWindow::showCursor(bool visible) {
     {
         std::lock_guard lock(pendingMutex_);
@@ -174,6 +184,14 @@ void SdlWindow::applyPendingChanges() {
         SDL_DisableScreenSaver();
     }
     if (!newFrame) {
+        return;
+    }
+    if (shown_.width == 0 || shown_.height == 0) {
+        if (texture_ != nullptr) {
+            SDL_DestroyTexture(texture_);
+            texture_ = nullptr;
+        }
+        repaint();
         return;
     }
     if (texture_ == nullptr || textureSize_ != Size{shown_.width, shown_.height}) {

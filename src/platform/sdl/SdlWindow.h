@@ -25,6 +25,7 @@ class SdlWindow final : public Window {
     Size clientSize() override;
     void setTitle(const std::string& title) override;
     void present(const FrameView& frame, int x, int y) override;
+    void clear() override;
     void showCursor(bool visible) override;
     void setKeepAwake(std::uint32_t flags) override;
 
