@@ -2,9 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <cstdio>
 #include <optional>
-#include <regex>
+#include <string_view>
 
 #include "platform/MediaBackend.h"
 #include "platform/TerminationSignals.h"
@@ -20,18 +21,29 @@ namespace shell {
 
 namespace {
 
+// "WIDTHxHEIGHT", each side 16 to 16384 pixels.
 std::optional<platform::Size> parseSize(const std::string& text) {
-    static const std::regex pattern("([0-9]{1,5})[xX]([0-9]{1,5})");
-    std::smatch match;
-    if (!std::regex_match(text, match, pattern)) {
+    const auto separator = text.find_first_of("xX");
+    if (separator == std::string::npos) {
         return std::nullopt;
     }
-    const int width = std::stoi(match[1]);
-    const int height = std::stoi(match[2]);
-    if (width < 16 || height < 16) {
+    auto side = [](std::string_view digits) -> std::optional<int> {
+        int value = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size() || value < 16 ||
+            value > 16384) {
+            return std::nullopt;
+        }
+        return value;
+    };
+    const std::string_view view(text);
+    const auto width = side(view.substr(0, separator));
+    const auto height = side(view.substr(separator + 1));
+    if (!width || !height) {
         return std::nullopt;
     }
-    return platform::Size{width, height};
+    return platform::Size{*width, *height};
 }
 
 struct PlayOptions {
