@@ -98,10 +98,7 @@ void MainWindow::tearDown() {
         loader_->releaseFilm(*film_);
     }
     loader_.reset();
-    if (film_) {
-        film_->clear();
-        film_.reset();
-    }
+    film_.reset();
     // Whatever a load left behind goes with the directory.
     tempDirectory_.reset();
 }

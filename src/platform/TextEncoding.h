@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Converts 8-bit text of a Windows code page (1252, 932, 936, 949, 950,
+// 1250 ... 1258, 874, 1361, 437, 10000) to UTF-8. Bytes that the code page
+// does not define become U+FFFD; an unknown code page is read as 1252.
+std::string ansiToUtf8(std::string_view text, unsigned codePage);
+
+}  // namespace platform
