@@ -38,15 +38,20 @@ TEST(VirtualClock, WhenIdleRunsAheadOnlyWhileEveryShowThreadWaits) {
     auto go = clock.createEvent(EventReset::Auto);
     Millis sawAfterSleep = 0;
     Millis sawAfterEvent = 0;
-    std::thread worker = clock.startThread("worker", [&] {
-        clock.sleepMs(250);
-        sawAfterSleep = clock.nowMs();
-        go->wait(ClockEvent::kWaitForever);
-        sawAfterEvent = clock.nowMs();
-    });
+    std::thread worker;
     {
-        // While this participant is busy, time must not move on by itself.
+        // A show thread from before the worker starts: while it is busy,
+        // time must not move on by itself.
         VirtualClock::Participant self(clock);
+        worker = clock.startThread("worker", [&] {
+            clock.sleepMs(250);
+            sawAfterSleep = clock.nowMs();
+            go->wait(ClockEvent::kWaitForever);
+            sawAfterEvent = clock.nowMs();
+        });
+        while (clock.busyThreads() == 2) {
+            std::this_thread::yield();  // until the worker sleeps
+        }
         EXPECT_EQ(clock.nowMs(), 0u);
         clock.sleepMs(1000);  // both idle: time jumps to 250, then to 1000
         EXPECT_EQ(clock.nowMs(), 1000u);
