@@ -14,6 +14,10 @@ class MessageQueue {
     // has been taken; exitCode() then holds its code. Main thread only.
     virtual bool getMessage(Message& message) = 0;
 
+    // Takes a message if one is waiting, without blocking; never takes the
+    // quit message (getMessage then returns false). Main thread only.
+    virtual bool peekMessage(Message& message) = 0;
+
     // Any thread.
     virtual void postMessage(const Message& message) = 0;
     virtual void postQuit(int exitCode) = 0;

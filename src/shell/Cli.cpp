@@ -11,6 +11,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "shell/PackCommand.h"
 #include "shell/Viewer.h"
 
 #ifndef PHOTOREEL_VERSION
@@ -111,12 +112,17 @@ int runCommandLine(int argc, char** argv) {
     app.add_option("--quit-after", playOptions.quitAfterMs,
                    "With --headless: press Esc after this many milliseconds of show time")
         ->check(CLI::NonNegativeNumber);
+    PackOptions packOptions;
+    addPackCommand(app, packOptions);
     app.require_subcommand(0, 1);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         return app.exit(error);
+    }
+    if (app.got_subcommand("pack")) {
+        return runPack(packOptions);
     }
     return play(playOptions);
 }

@@ -1,5 +1,8 @@
 #include "shell/MainWindow.h"
 
+#include <cstdio>
+
+#include "film/PresentationViewer.h"
 #include "media/MediaMessages.h"
 #include "platform/SelfPath.h"
 #include "platform/Trace.h"
@@ -48,15 +51,32 @@ void MainWindow::onCreate() {
         trace("no temporary directory: %s", reason.c_str());
         return;
     }
-    loader_ = std::make_unique<film::FilmLoader>(platform_, *tempDirectory_);
+    loader_ = std::make_unique<film::FilmLoader>(
+        platform_.dialogs(), *tempDirectory_,
+        film::presentationViewerAvailable(platform_.settings()) == 1);
+    progress_ = std::make_unique<ProgressDialog>("Processing");
+    progress_->setOwner(*window_);
+    loader_->setProgress(progress_.get());
+    // One pending message per piece copied keeps the window responsive; Esc
+    // and close are deferred while the load runs (see windowProcedure).
+    loader_->setMessagePump([this] {
+        Message message;
+        if (platform_.messages().peekMessage(message)) {
+            dispatch(message);
+        }
+    });
 
     // Without a film argument a self-running show carries its film inside
     // the viewer's own executable.
     const std::string source = filmPath_.empty() ? executablePath() : filmPath_;
+    if (!filmPath_.empty() && !isReadableFile(filmPath_)) {
+        // The loader then asks for a film; say why on the terminal too.
+        std::fprintf(stderr, "photoreel: cannot open %s\n", filmPath_.c_str());
+    }
     mediaGraphAvailable_ = probeMediaGraph(platform_) == 1;
 
     loading_ = true;
-    const int loaded = loader_->loadFilm(*window_, *film_, source, mediaGraphAvailable_);
+    const int loaded = loader_->loadFilm(window_.get(), *film_, source, mediaGraphAvailable_);
     loading_ = false;
 
     if (loaded != 1 || teardownDeferred_) {
@@ -98,6 +118,7 @@ void MainWindow::tearDown() {
         loader_->releaseFilm(*film_);
     }
     loader_.reset();
+    progress_.reset();
     film_.reset();
     // Whatever a load left behind goes with the directory.
     tempDirectory_.reset();

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/TempFiles.h"
 #include "playback/ShowPlayer.h"
+#include "shell/ProgressDialog.h"
 
 namespace shell {
 
@@ -45,6 +46,9 @@ class MainWindow {
 
     bool hasPlayer() const { return player_ != nullptr; }
     bool isTornDown() const { return tornDown_; }
+    // The loader's findings, for tests: null before creation and after Esc.
+    const film::FilmLoader* loader() const { return loader_.get(); }
+    const film::Film* film() const { return film_.get(); }
 
   private:
     // The main window's message table; returns the message result.
@@ -65,6 +69,7 @@ class MainWindow {
     std::unique_ptr<film::Film> film_;
     std::optional<platform::TempDirectory> tempDirectory_;
     std::unique_ptr<film::FilmLoader> loader_;
+    std::unique_ptr<ProgressDialog> progress_;
     std::unique_ptr<playback::ShowPlayer> player_;
     bool mediaGraphAvailable_ = false;
 

@@ -14,8 +14,15 @@ grep -q "^photoreel [0-9]" <<<"$out" || fail "--version prints: $out"
 
 "$photoreel" --windowed 12 x.flz 2>/dev/null && fail "a bad --windowed size was accepted"
 
-film=$(mktemp)
-trap 'rm -f "$film"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+film=$work/show.flz
+convert -size 64x48 xc:blue "$work/photo.jpg"
+"$photoreel" pack -o "$film" "$work/photo.jpg" || fail "pack failed"
+"$photoreel" pack -o "$work/bad.flz" "$work/missing.jpg" 2>/dev/null && fail "pack took a missing photo"
+echo "not a jpeg" >"$work/text.jpg"
+err=$("$photoreel" pack -o "$work/bad.flz" "$work/text.jpg" 2>&1) && fail "pack took a non-JPEG"
+grep -q "not a JPEG" <<<"$err" || fail "pack says: $err"
 err=$(env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 "$photoreel" "$film" 2>&1 >/dev/null)
 code=$?
 [[ $code -eq 1 ]] || fail "without a display the exit code is $code, not 1"

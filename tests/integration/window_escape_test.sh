@@ -26,7 +26,8 @@ for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
 [[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(cat "$work/display")"
 
-echo "film" >"$work/show.flz"
+convert -size 64x48 xc:red "$work/photo.jpg"
+"$photoreel" pack -o "$work/show.flz" "$work/photo.jpg" || fail "pack failed"
 
 start_viewer() {
   TMPDIR=$work "$photoreel" "$work/show.flz" 2>"$work/viewer.log" &

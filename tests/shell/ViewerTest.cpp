@@ -5,6 +5,7 @@
 
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/Viewer.h"
+#include "support/FilmPackages.h"
 
 namespace shell {
 namespace {
@@ -38,8 +39,11 @@ class ViewerTest : public ::testing::Test {
     void SetUp() override {
         dir_ = TempDirectory::create();
         ASSERT_TRUE(dir_);
+        film::Film film;
+        film.addItem(testing_support::photoItem(
+            testing_support::writeSample(dir_->path(), "photo.jpg", 500, 'p')));
         film_ = dir_->path() + "/show.flz";
-        std::ofstream(film_) << "film";
+        testing_support::writePackage(film, film_);
         // The viewer's own temporary directories go below a folder we watch.
         showTemp_ = dir_->path() + "/tmp";
         std::filesystem::create_directory(showTemp_);
@@ -68,25 +72,29 @@ TEST_F(ViewerTest, EscClosesABlackFilmPlayerWindowWithExitCodeZero) {
     EXPECT_EQ(platform.clock().nowMs(), 1000u);
     EXPECT_EQ(platform.lastWindowClass(), "FilmPlayer");
     ASSERT_NE(platform.window(), nullptr);
-    EXPECT_EQ(platform.window()->title(), "Photoreel Viewer");
-    EXPECT_TRUE(platform.window()->presentedFrames().empty());
     EXPECT_TRUE(platform.messageBoxes().empty());
     EXPECT_TRUE(showTempIsEmpty());
 }
 
-TEST_F(ViewerTest, BadFilmPathsAreReportedAndEndWithExitCodeZero) {
+TEST_F(ViewerTest, BadFilmPathsEndWithExitCodeZero) {
     {
+        // A path that opens no package leads to the file dialog; cancelling
+        // it ends the viewer without a message.
         HeadlessPlatform platform;
         EXPECT_EQ(run(platform, dir_->path() + "/missing.flz", nullptr), 0);
-        ASSERT_EQ(platform.messageBoxes().size(), 1u);
-        EXPECT_NE(platform.messageBoxes()[0].text.find("missing.flz"), std::string::npos);
+        EXPECT_TRUE(platform.messageBoxes().empty());
         EXPECT_TRUE(showTempIsEmpty());
     }
     {
-        HeadlessPlatform platform;
+        // A file picked in the dialog that holds no package is reported.
+        HeadlessPlatform::Options options;
+        options.openFileAnswer = dir_->path() + "/photo.jpg";
+        HeadlessPlatform platform(options);
         EXPECT_EQ(run(platform, std::string(259, 'a'), nullptr), 0);  // fits, but missing
-        EXPECT_EQ(platform.messageBoxes().size(), 1u);
+        ASSERT_EQ(platform.messageBoxes().size(), 1u);
+        EXPECT_NE(platform.messageBoxes()[0].text.find("photo.jpg"), std::string::npos);
         EXPECT_NE(platform.window(), nullptr);
+        EXPECT_TRUE(showTempIsEmpty());
     }
     {
         HeadlessPlatform platform;
@@ -95,6 +103,17 @@ TEST_F(ViewerTest, BadFilmPathsAreReportedAndEndWithExitCodeZero) {
         EXPECT_NE(platform.messageBoxes()[0].text.find("too long"), std::string::npos);
         EXPECT_EQ(platform.window(), nullptr);  // refused before any window
     }
+}
+
+TEST_F(ViewerTest, LoadingShowsProgressAndTitlesTheWindowAfterTheFilm) {
+    HeadlessPlatform platform;
+    platform.scriptKey(100, VK_ESCAPE);
+    EXPECT_EQ(run(platform, film_, nullptr), 0);
+    EXPECT_EQ(platform.window()->title(), "show");
+    const auto frames = platform.window()->presentedFrames();
+    ASSERT_GE(frames.size(), 2u);  // the progress dialog, then black again
+    EXPECT_EQ(frames.front().width, ProgressDialog::kWidth);
+    EXPECT_EQ(frames.back().width, 0);
 }
 
 TEST_F(ViewerTest, NoDisplayIsAFailureWithoutAnyWindow) {

@@ -39,6 +39,20 @@ class HeadlessPlatform::Queue final : public MessageQueue {
         }
     }
 
+    bool peekMessage(Message& message) override {
+        std::lock_guard lock(mutex_);
+        moveDueScriptedMessages();
+        if (posted_.empty() || posted_.front().id == WM_QUIT) {
+            return false;
+        }
+        message = posted_.front();
+        posted_.pop_front();
+        if (message.id == WM_KEYDOWN) {
+            keys_.keyWentDown(static_cast<int>(message.wParam));
+        }
+        return true;
+    }
+
     void postMessage(const Message& message) override {
         {
             std::lock_guard lock(mutex_);

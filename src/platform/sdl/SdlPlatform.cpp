@@ -42,6 +42,16 @@ class SdlMessageQueue final : public MessageQueue {
         return false;
     }
 
+    bool peekMessage(Message& message) override {
+        SDL_Event event;
+        while (!quit_ && SDL_PollEvent(&event) != 0) {
+            if (translate(event, message)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     void postMessage(const Message& message) override {
         SDL_Event event{};
         event.type = postedType_;

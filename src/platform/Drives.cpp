@@ -1,0 +1,9 @@
+#include "platform/Drives.h"
+
+namespace platform {
+
+bool isCdRomDrive(char) {
+    return false;
+}
+
+}  // namespace platform
