@@ -11,6 +11,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "shell/FilmInfo.h"
 #include "shell/Viewer.h"
 
 #ifndef PHOTOREEL_VERSION
@@ -111,12 +112,22 @@ int runCommandLine(int argc, char** argv) {
     app.add_option("--quit-after", playOptions.quitAfterMs,
                    "With --headless: press Esc after this many milliseconds of show time")
         ->check(CLI::NonNegativeNumber);
+
+    std::string infoFilm;
+    bool infoJson = false;
+    CLI::App* info = app.add_subcommand(
+        "info", "Describe a film document: play flags, music, items, transitions and titles");
+    info->add_option("film", infoFilm, "Film document (Film.flm)")->required();
+    info->add_flag("--json", infoJson, "Print the description as JSON");
     app.require_subcommand(0, 1);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         return app.exit(error);
+    }
+    if (*info) {
+        return runInfo(infoFilm, infoJson ? InfoFormat::Json : InfoFormat::Text, stdout, stderr);
     }
     return play(playOptions);
 }
