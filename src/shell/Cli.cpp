@@ -11,6 +11,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "shell/FilmInfo.h"
 #include "shell/PackCommand.h"
 #include "shell/Viewer.h"
 
@@ -114,6 +115,13 @@ int runCommandLine(int argc, char** argv) {
         ->check(CLI::NonNegativeNumber);
     PackOptions packOptions;
     addPackCommand(app, packOptions);
+
+    std::string infoFilm;
+    bool infoJson = false;
+    CLI::App* info = app.add_subcommand(
+        "info", "Describe a film document: play flags, music, items, transitions and titles");
+    info->add_option("film", infoFilm, "Film document (Film.flm)")->required();
+    info->add_flag("--json", infoJson, "Print the description as JSON");
     app.require_subcommand(0, 1);
 
     try {
@@ -123,6 +131,9 @@ int runCommandLine(int argc, char** argv) {
     }
     if (app.got_subcommand("pack")) {
         return runPack(packOptions);
+    }
+    if (*info) {
+        return runInfo(infoFilm, infoJson ? InfoFormat::Json : InfoFormat::Text, stdout, stderr);
     }
     return play(playOptions);
 }
