@@ -3,9 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include <fstream>
+#include <iterator>
+
+#include "RecordingDialogs.h"
 #include "SpeechStreams.h"
+#include "film/CaToWav.h"
 #include "film/lpc/ComfortNoise.h"
 #include "film/lpc/G7231Decoder.h"
+#include "platform/TempFiles.h"
 
 namespace film::lpc::test {
 namespace {
@@ -92,6 +98,71 @@ TEST_F(SpeechStreamsTest, MixedRatesMatchTheReferenceBitExactly) {
         mixed.push_back((k / 7) % 2 ? rate53[k] : (*normal_)[k]);
     }
     EXPECT_TRUE(sameSamples(ourDecode(mixed), referenceDecode(mixed)));
+}
+
+// The same streams packed in ".ca" containers and converted to WAV: the
+// samples are the reference's, then silence up to the end of the last
+// block. 5.3 kbit/s frames sit in 24-byte slots, which is one box per file.
+TEST_F(SpeechStreamsTest, CaContainersDecodeBitExactly) {
+    auto dir = platform::TempDirectory::create();
+    ASSERT_TRUE(dir);
+    const std::vector<Frame> rate53 = toRate53(*normal_);
+    const struct {
+        const std::vector<Frame>* frames;
+        size_t boxes;
+    } streams[] = {{normal_, 0}, {loud_, 0}, {&rate53, 1}};
+    for (const auto& stream : streams) {
+        const Bytes ca = packCa(*stream.frames);
+        const std::string package = dir->path() + "/music.ca";
+        std::ofstream(package, std::ios::binary)
+            .write(reinterpret_cast<const char*>(ca.data()), std::streamsize(ca.size()));
+        film::test::RecordingDialogs dialogs;
+        NoiseRing ring;
+        ASSERT_EQ(decodeCaToWav(dialogs, ring, package, 0, ca.size(), dir->path() + "/music.wav"),
+                  1);
+        EXPECT_EQ(dialogs.boxes.size(), stream.boxes);
+
+        std::ifstream in(dir->path() + "/music.wav", std::ios::binary);
+        const Bytes wav(std::istreambuf_iterator<char>(in), {});
+        std::vector<int16_t> samples;
+        for (size_t i = 44; i + 1 < wav.size(); i += 2) {
+            samples.push_back(int16_t(uint16_t(wav[i] | wav[i + 1] << 8)));
+        }
+        std::vector<int16_t> expected = referenceDecode(*stream.frames);
+        expected.resize((stream.frames->size() + 15) / 16 * 16 * FRAME_LEN, 0);
+        EXPECT_TRUE(sameSamples(samples, expected));
+    }
+}
+
+// A frame that cannot be decoded gives silence and leaves the decoder as it
+// was: the frames after it decode as if it were not there.
+TEST_F(SpeechStreamsTest, UndecodableFramesLeaveTheDecoderAlone) {
+    Frame forbiddenLag = (*normal_)[40];
+    forbiddenLag[3] |= 0xfc;  // lag code bits 26..31 and 32: 127
+    forbiddenLag[4] |= 0x01;
+    Frame truncated = (*normal_)[41];
+    truncated.resize(10);
+
+    NoiseRing ring;
+    G7231Decoder decoder(ring);
+    std::array<int16_t, FRAME_LEN> out;
+    std::vector<int16_t> withBadFrames;
+    for (size_t k = 0; k < 80; ++k) {
+        if (k == 50) {
+            out.fill(1);
+            const auto bad = decoder.decodeFrame(forbiddenLag, out);
+            EXPECT_EQ(bad.length, 24);
+            EXPECT_EQ(bad.status, G7231Decoder::FrameStatus::ForbiddenPitchLag);
+            EXPECT_EQ(out, (std::array<int16_t, FRAME_LEN>{}));
+            const auto shorter = decoder.decodeFrame(truncated, out);
+            EXPECT_EQ(shorter.length, -1);
+            EXPECT_EQ(out, (std::array<int16_t, FRAME_LEN>{}));
+        }
+        decoder.decodeFrame((*normal_)[k], out);
+        withBadFrames.insert(withBadFrames.end(), out.begin(), out.end());
+    }
+    const std::vector<Frame> clean(normal_->begin(), normal_->begin() + 80);
+    EXPECT_TRUE(sameSamples(withBadFrames, referenceDecode(clean)));
 }
 
 // Speech, then a SID frame and untransmitted frames: identical up to the
