@@ -64,7 +64,7 @@ int16_t decodeSidGain(int index) {
 }
 
 void randomExcitation(int16_t gain, std::span<int16_t, PITCH_MAX> history, NoiseRing& ring,
-                      std::span<int16_t, FRAME_LEN> out) {
+                      std::span<int16_t, FRAME_LEN> out, Arithmetic arithmetic) {
     constexpr int PAIR_LEN = 2 * SUBFRAME_LEN;
     constexpr int NP = NOISE_PULSES_PER_BLOCK;
 
@@ -118,7 +118,8 @@ void randomExcitation(int16_t gain, std::span<int16_t, PITCH_MAX> history, Noise
             adaptiveCodebook(
                 history.subspan(k * SUBFRAME_LEN), pitchLag[block], NOISE_LAG_OFFSET[index],
                 adaptiveGain[index], FrameType::Rate53,
-                std::span<int16_t, SUBFRAME_LEN>(exc.data() + k * SUBFRAME_LEN, SUBFRAME_LEN));
+                std::span<int16_t, SUBFRAME_LEN>(exc.data() + k * SUBFRAME_LEN, SUBFRAME_LEN),
+                arithmetic);
         }
 
         // Scale with at least 4 bits of margin.

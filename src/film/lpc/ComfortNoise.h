@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 
+#include "film/lpc/FixedPoint.h"
 #include "film/lpc/G7231Tables.h"
 #include "film/lpc/NoiseRing.h"
 
@@ -24,6 +25,7 @@ int16_t decodeSidGain(int index);
 // `ring`, in the order the Recommendation draws them. `history` (PITCH_MAX
 // samples of past excitation) is read and moved on by the new frame.
 void randomExcitation(int16_t gain, std::span<int16_t, PITCH_MAX> history, NoiseRing& ring,
-                      std::span<int16_t, FRAME_LEN> out);
+                      std::span<int16_t, FRAME_LEN> out,
+                      fx::Arithmetic arithmetic = fx::Arithmetic::PlainWhereExact);
 
 }  // namespace film::lpc

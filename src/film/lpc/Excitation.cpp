@@ -9,7 +9,8 @@ namespace film::lpc {
 using namespace fx;
 
 void adaptiveCodebook(std::span<const int16_t> history, int pitchLag, int lagOffset, int gainIndex,
-                      FrameType rate, std::span<int16_t, SUBFRAME_LEN> out) {
+                      FrameType rate, std::span<int16_t, SUBFRAME_LEN> out,
+                      fx::Arithmetic arithmetic) {
     // The past excitation around the lag: two samples before it, then the
     // last `lag` samples repeated periodically for the rest.
     const int lag = pitchLag - 1 + lagOffset;
@@ -17,13 +18,34 @@ void adaptiveCodebook(std::span<const int16_t> history, int pitchLag, int lagOff
     const int start = PITCH_MAX - lag;
     residual[0] = history[start - 2];
     residual[1] = history[start - 1];
-    for (int i = 0; i < SUBFRAME_LEN + PITCH_ORDER / 2; ++i) {
-        residual[2 + i] = history[start + i % lag];
+    for (int i = 0, k = 0; i < SUBFRAME_LEN + PITCH_ORDER / 2; ++i) {
+        residual[2 + i] = history[start + k];
+        k = k + 1 == lag ? 0 : k + 1;
     }
 
     const bool smallTable = rate == FrameType::Rate63 && pitchLag < SUBFRAME_LEN - 2;
     const int16_t* taps = smallTable ? &ADAPTIVE_GAIN_TABLE_85[gainIndex * 20]
                                      : &ADAPTIVE_GAIN_TABLE_170[gainIndex * 20];
+
+    // Plain arithmetic is exact when no partial sum can leave 32 bits.
+    int64_t tapSum = 0;
+    for (int j = 0; j < PITCH_ORDER; ++j) {
+        tapSum += taps[j] < 0 ? -taps[j] : taps[j];
+    }
+    int rMax = 0;
+    for (int16_t r : residual) {
+        rMax = std::max(rMax, r < 0 ? -int(r) : int(r));
+    }
+    if (arithmetic == Arithmetic::PlainWhereExact && 2 * tapSum * rMax <= MAX_32) {
+        for (int i = 0; i < SUBFRAME_LEN; ++i) {
+            int32_t acc = 0;
+            for (int j = 0; j < PITCH_ORDER; ++j) {
+                acc += 2 * residual[i + j] * taps[j];
+            }
+            out[i] = fx::round(lShl(acc, 1));
+        }
+        return;
+    }
     for (int i = 0; i < SUBFRAME_LEN; ++i) {
         int32_t acc = 0;
         for (int j = 0; j < PITCH_ORDER; ++j) {

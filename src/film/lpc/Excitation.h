@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 
+#include "film/lpc/FixedPoint.h"
 #include "film/lpc/FrameParameters.h"
 
 // The two codebooks that make a subframe's excitation: the adaptive codebook
@@ -16,7 +17,8 @@ namespace film::lpc {
 // lag for the subframe pair, `lagOffset` and `gainIndex` the subframe's AcLg
 // and AcGn; the small gain codebook is used for short lags at 6.3 kbit/s.
 void adaptiveCodebook(std::span<const int16_t> history, int pitchLag, int lagOffset, int gainIndex,
-                      FrameType rate, std::span<int16_t, SUBFRAME_LEN> out);
+                      FrameType rate, std::span<int16_t, SUBFRAME_LEN> out,
+                      fx::Arithmetic arithmetic = fx::Arithmetic::PlainWhereExact);
 
 // The 6.3 kbit/s multipulse excitation of subframe `index`: its pulses on the
 // even or odd grid, each of the subframe's fixed gain, repeated at the pitch

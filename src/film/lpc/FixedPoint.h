@@ -9,6 +9,11 @@
 // arithmetic wherever a value can leave its range.
 namespace film::lpc::fx {
 
+// Hot loops may run in plain 32-bit arithmetic where they can prove that no
+// saturation would have acted; tests force the saturating path to check the
+// plain one against it.
+enum class Arithmetic { PlainWhereExact, SaturatingOnly };
+
 inline constexpr int32_t MAX_32 = 0x7fffffff;
 inline constexpr int32_t MIN_32 = -0x7fffffff - 1;
 

@@ -10,7 +10,8 @@ namespace film::lpc {
 
 using namespace fx;
 
-G7231Decoder::G7231Decoder(NoiseRing& noise) : noise_(noise) {
+G7231Decoder::G7231Decoder(NoiseRing& noise, Arithmetic arithmetic)
+    : noise_(noise), arithmetic_(arithmetic) {
     reset();
 }
 
@@ -76,7 +77,7 @@ void G7231Decoder::decodeSpeech(const FrameParameters& p, std::span<int16_t, FRA
         }
         std::array<int16_t, SUBFRAME_LEN> adaptive;
         adaptiveCodebook(std::span<const int16_t>(excitation).subspan(i * SUBFRAME_LEN, PITCH_MAX),
-                         pitchLag, sf.adaptiveLag, sf.adaptiveGain, p.type, adaptive);
+                         pitchLag, sf.adaptiveLag, sf.adaptiveGain, p.type, adaptive, arithmetic_);
         int16_t* target = excitation.data() + PITCH_MAX + i * SUBFRAME_LEN;
         for (int j = 0; j < SUBFRAME_LEN; ++j) {
             target[j] = add(shl(fixed[j], 1), adaptive[j]);
@@ -102,12 +103,14 @@ void G7231Decoder::estimateNoiseGain(std::span<const int16_t, PITCH_MAX + FRAME_
     }
     const int normShift = normS(peak);
     const int16_t factor = normShift == 15 ? int16_t{0x7fff} : int16_t(1 << normShift);
-    int32_t energy = 0;
+    // A sum of squares only grows: once saturated it stays at the maximum,
+    // so the saturating sum is the plain one capped.
+    int64_t energy = 0;
     for (int j = PITCH_MAX + FRAME_LEN - 2 * SUBFRAME_LEN; j < PITCH_MAX + FRAME_LEN; ++j) {
         const int16_t normalised = extractL(lShr(lMult(factor, excitation[j]), 4));
-        energy = lMac(energy, normalised, normalised);
+        energy += 2 * int64_t(normalised) * normalised;
     }
-    sidGain_ = fx::round(energy);
+    sidGain_ = fx::round(int32_t(std::min<int64_t>(energy, MAX_32)));
     currentGain_ = int16_t(normShift - 3);
 }
 
@@ -128,12 +131,59 @@ void G7231Decoder::decodeNoise(const FrameParameters& p, std::span<int16_t, FRAM
     }
 
     std::array<int16_t, FRAME_LEN> excitation;
-    randomExcitation(currentGain_, previousExcitation_, noise_, excitation);
+    randomExcitation(currentGain_, previousExcitation_, noise_, excitation, arithmetic_);
     const FrameLpc lpc = interpolateLsp(sidLsp_, previousLsp_);
     previousLsp_ = sidLsp_;
     pastFrame_ = p.type == FrameType::Sid ? PastFrame::Sid : PastFrame::Untransmitted;
     synthesize(excitation, lpc, out);
 }
+
+namespace {
+
+// One sample of the synthesis filter: y = round(4 (x/8 << 16 + 2 sum a y')).
+inline int16_t synthesisSample(int32_t acc) {
+    return fx::round(lShl(acc, 2));
+}
+
+// The subframe with saturating arithmetic throughout.
+void synthesizeExact(const int16_t* x, const LpcVector& a, int16_t* y) {
+    for (int i = 0; i < SUBFRAME_LEN; ++i) {
+        int32_t acc = lShr(depositH(x[i]), 3);
+        for (int j = 0; j < LPC_ORDER; ++j) {
+            acc = lMac(acc, a[j], y[i - 1 - j]);
+        }
+        y[i] = synthesisSample(acc);
+    }
+}
+
+// The subframe in plain 32-bit arithmetic, and whether that was exact: when
+// no partial sum can have left the 32-bit range, saturation never acted and
+// the plain result is the saturating one. The bound is checked after the
+// fact on the values the filter actually used.
+bool synthesizeFast(const int16_t* x, const LpcVector& a, int16_t* y) {
+    int32_t aSum = 0;
+    for (int16_t c : a) {
+        aSum += c < 0 ? -c : c;
+    }
+    int xMax = 0;
+    for (int i = 0; i < SUBFRAME_LEN; ++i) {
+        const int32_t v = x[i];
+        xMax = std::max(xMax, v < 0 ? -v : v);
+        // Wrapping arithmetic: a wrapped sum fails the check below.
+        uint32_t acc = uint32_t(v * 8192);
+        for (int j = 0; j < LPC_ORDER; ++j) {
+            acc += uint32_t(a[j] * y[i - 1 - j]) * 2u;
+        }
+        y[i] = synthesisSample(int32_t(acc));
+    }
+    int yMax = 0;
+    for (int i = -LPC_ORDER; i < SUBFRAME_LEN; ++i) {
+        yMax = std::max(yMax, y[i] < 0 ? -int(y[i]) : int(y[i]));
+    }
+    return int64_t(xMax) * 8192 + 2 * int64_t(aSum) * yMax <= MAX_32;
+}
+
+}  // namespace
 
 void G7231Decoder::synthesize(std::span<const int16_t, FRAME_LEN> excitation, const FrameLpc& lpc,
                               std::span<int16_t, FRAME_LEN> out) {
@@ -145,16 +195,14 @@ void G7231Decoder::synthesize(std::span<const int16_t, FRAME_LEN> excitation, co
         y[LPC_ORDER - 1 - j] = synthesisMemory_[j];
     }
     for (int sf = 0; sf < SUBFRAMES; ++sf) {
-        const LpcVector& a = lpc[sf];
-        for (int i = sf * SUBFRAME_LEN; i < (sf + 1) * SUBFRAME_LEN; ++i) {
-            int32_t acc = lShr(depositH(excitation[i]), 3);
-            const int16_t* past = &y[LPC_ORDER + i - 1];
-            for (int j = 0; j < LPC_ORDER; ++j) {
-                acc = lMac(acc, a[j], past[-j]);
-            }
-            y[LPC_ORDER + i] = fx::round(lShl(acc, 2));
-            out[i] = shl(y[LPC_ORDER + i], 1);
+        const int16_t* x = excitation.data() + sf * SUBFRAME_LEN;
+        int16_t* ySub = y.data() + LPC_ORDER + sf * SUBFRAME_LEN;
+        if (arithmetic_ == Arithmetic::SaturatingOnly || !synthesizeFast(x, lpc[sf], ySub)) {
+            synthesizeExact(x, lpc[sf], ySub);
         }
+    }
+    for (int i = 0; i < FRAME_LEN; ++i) {
+        out[i] = shl(y[LPC_ORDER + i], 1);
     }
     for (int j = 0; j < LPC_ORDER; ++j) {
         synthesisMemory_[j] = y[LPC_ORDER + FRAME_LEN - 1 - j];

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 
+#include "film/lpc/FixedPoint.h"
 #include "film/lpc/FrameParameters.h"
 #include "film/lpc/G7231Tables.h"
 #include "film/lpc/Lsp.h"
@@ -20,7 +21,8 @@ namespace film::lpc {
 // noise ring is shared and runs on across decoders.
 class G7231Decoder {
   public:
-    explicit G7231Decoder(NoiseRing& noise);
+    explicit G7231Decoder(NoiseRing& noise,
+                          fx::Arithmetic arithmetic = fx::Arithmetic::PlainWhereExact);
 
     // Back to the state at the start of a stream.
     void reset();
@@ -53,6 +55,7 @@ class G7231Decoder {
                     std::span<int16_t, FRAME_LEN> out);
 
     NoiseRing& noise_;
+    fx::Arithmetic arithmetic_;
     LspVector previousLsp_;
     std::array<int16_t, PITCH_MAX> previousExcitation_;
     std::array<int16_t, LPC_ORDER> synthesisMemory_;  // newest first

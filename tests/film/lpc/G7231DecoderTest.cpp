@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 
 #include <fstream>
 #include <iterator>
@@ -71,9 +72,14 @@ std::string* SpeechStreamsTest::error_ = nullptr;
                                          << "): ours " << *a << ", reference " << *b;
 }
 
+constexpr fx::Arithmetic BOTH_PATHS[] = {fx::Arithmetic::PlainWhereExact,
+                                         fx::Arithmetic::SaturatingOnly};
+
 TEST_F(SpeechStreamsTest, Rate63SpeechMatchesTheReferenceBitExactly) {
-    EXPECT_TRUE(sameSamples(ourDecode(*normal_), referenceDecode(*normal_)));
-    EXPECT_TRUE(sameSamples(ourDecode(*loud_), referenceDecode(*loud_)));
+    for (fx::Arithmetic arithmetic : BOTH_PATHS) {
+        EXPECT_TRUE(sameSamples(ourDecode(*normal_, arithmetic), referenceDecode(*normal_)));
+        EXPECT_TRUE(sameSamples(ourDecode(*loud_, arithmetic), referenceDecode(*loud_)));
+    }
 }
 
 TEST_F(SpeechStreamsTest, LoudSpeechReallyReachesFullScale) {
@@ -87,8 +93,23 @@ TEST_F(SpeechStreamsTest, LoudSpeechReallyReachesFullScale) {
 TEST_F(SpeechStreamsTest, Rate53FramesMatchTheReferenceBitExactly) {
     const std::vector<Frame> normal = toRate53(*normal_);
     const std::vector<Frame> loud = toRate53(*loud_);
-    EXPECT_TRUE(sameSamples(ourDecode(normal), referenceDecode(normal)));
-    EXPECT_TRUE(sameSamples(ourDecode(loud), referenceDecode(loud)));
+    for (fx::Arithmetic arithmetic : BOTH_PATHS) {
+        EXPECT_TRUE(sameSamples(ourDecode(normal, arithmetic), referenceDecode(normal)));
+        EXPECT_TRUE(sameSamples(ourDecode(loud, arithmetic), referenceDecode(loud)));
+    }
+}
+
+// Random legal fields make extreme filters and gains: the saturating
+// arithmetic acts, and the plain fast paths must hand over to it.
+TEST(RandomFields, MatchTheReferenceBitExactly) {
+    for (FrameType rate : {FrameType::Rate63, FrameType::Rate53}) {
+        const std::vector<Frame> frames = randomFrames(rate, 400, 5);
+        const std::vector<int16_t> reference = referenceDecode(frames);
+        for (fx::Arithmetic arithmetic : BOTH_PATHS) {
+            EXPECT_TRUE(sameSamples(ourDecode(frames, arithmetic), reference))
+                << "rate " << int(rate) << ", arithmetic " << int(arithmetic);
+        }
+    }
 }
 
 TEST_F(SpeechStreamsTest, MixedRatesMatchTheReferenceBitExactly) {

@@ -98,6 +98,42 @@ Frame packRate53(const FrameParameters& p) {
     return bits.take();
 }
 
+Frame packRate63(const FrameParameters& p) {
+    BitWriter bits(24);
+    bits.put(0, 2);
+    bits.put(p.lspIndex, 24);
+    bits.put(uint32_t(p.pitchLag[0] - PITCH_MIN), 7);
+    bits.put(uint32_t(p.subframes[1].adaptiveLag), 2);
+    bits.put(uint32_t(p.pitchLag[1] - PITCH_MIN), 7);
+    bits.put(uint32_t(p.subframes[3].adaptiveLag), 2);
+    for (int i = 0; i < SUBFRAMES; ++i) {
+        const SubframeParameters& sf = p.subframes[i];
+        uint32_t combined = uint32_t(sf.adaptiveGain * GAIN_LEVELS + sf.fixedGain);
+        if (p.pitchLag[i >> 1] < SUBFRAME_LEN - 2) {
+            combined |= uint32_t(sf.pulseTrain) << 11;
+        }
+        bits.put(combined, 12);
+    }
+    for (const SubframeParameters& sf : p.subframes) {
+        bits.put(uint32_t(sf.grid), 1);
+    }
+    bits.put(0, 1);
+    const auto& sf = p.subframes;
+    const uint32_t high =
+        (uint32_t(sf[0].positions >> 16) * 9 + uint32_t(sf[1].positions >> 14)) * 90 +
+        uint32_t(sf[2].positions >> 16) * 9 + uint32_t(sf[3].positions >> 14);
+    bits.put(high, 13);
+    bits.put(uint32_t(sf[0].positions) & 0xffff, 16);
+    bits.put(uint32_t(sf[1].positions) & 0x3fff, 14);
+    bits.put(uint32_t(sf[2].positions) & 0xffff, 16);
+    bits.put(uint32_t(sf[3].positions) & 0x3fff, 14);
+    bits.put(uint32_t(sf[0].signs), 6);
+    bits.put(uint32_t(sf[1].signs), 5);
+    bits.put(uint32_t(sf[2].signs), 6);
+    bits.put(uint32_t(sf[3].signs), 5);
+    return bits.take();
+}
+
 Frame packSid(uint32_t lspIndex, int gainIndex) {
     BitWriter bits(4);
     bits.put(2, 2);
@@ -120,6 +156,35 @@ std::vector<Frame> toRate53(const std::vector<Frame>& rate63Frames) {
             sf.signs = int(random() & 0xf);
         }
         frames.push_back(packRate53(p));
+    }
+    return frames;
+}
+
+std::vector<Frame> randomFrames(FrameType rate, int count, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<Frame> frames;
+    for (int k = 0; k < count; ++k) {
+        FrameParameters p;
+        p.type = rate;
+        p.lspIndex = random() & 0xffffff;
+        p.pitchLag = {int(random() % 124) + PITCH_MIN, int(random() % 124) + PITCH_MIN};
+        for (int i = 0; i < SUBFRAMES; ++i) {
+            SubframeParameters& sf = p.subframes[i];
+            const bool smallTable = rate == FrameType::Rate63 && p.pitchLag[i >> 1] < 58;
+            sf.adaptiveLag = (i & 1) ? int(random() % 4) : 1;
+            sf.adaptiveGain = int(random() % (smallTable ? 85 : 170));
+            sf.fixedGain = int(random() % GAIN_LEVELS);
+            sf.grid = int(random() % 2);
+            sf.pulseTrain = smallTable ? int(random() % 2) : 0;
+            if (rate == FrameType::Rate63) {
+                sf.positions = int32_t(random() % uint32_t(MAX_POSITION_CODE[i]));
+                sf.signs = int(random() % ((i & 1) ? 32 : 64));
+            } else {
+                sf.positions = int32_t(random() & 0xfff);
+                sf.signs = int(random() & 0xf);
+            }
+        }
+        frames.push_back(rate == FrameType::Rate63 ? packRate63(p) : packRate53(p));
     }
     return frames;
 }
@@ -166,9 +231,9 @@ std::vector<int16_t> referenceDecode(const std::vector<Frame>& frames) {
     return samples;
 }
 
-std::vector<int16_t> ourDecode(const std::vector<Frame>& frames) {
+std::vector<int16_t> ourDecode(const std::vector<Frame>& frames, fx::Arithmetic arithmetic) {
     NoiseRing ring;
-    G7231Decoder decoder(ring);
+    G7231Decoder decoder(ring, arithmetic);
     std::vector<int16_t> samples(frames.size() * FRAME_LEN, 0);
     for (size_t k = 0; k < frames.size(); ++k) {
         decoder.decodeFrame(frames[k],
