@@ -19,6 +19,7 @@ packages=(
   libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   # test oracles and independent tools used only by tests and benchmarks
   libturbojpeg0-dev libstb-dev python3 python3-olefile libgsf-bin imagemagick
+  ffmpeg espeak-ng
   # window tests without a display
   xvfb xauth xdotool x11-utils
 )
