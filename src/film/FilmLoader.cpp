@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 
+#include "film/CaToWav.h"
 #include "film/FilmStorageReader.h"
 #include "film/PackageSignatures.h"
 #include "film/ShowMessage.h"
@@ -88,7 +89,13 @@ FilmLoader::FilmLoader(platform::Dialogs& dialogs, platform::TempDirectory& temp
     : dialogs_(dialogs),
       tempDirectory_(tempDirectory),
       presentationViewerAvailable_(presentationViewerAvailable),
-      isCdRomDrive_(platform::isCdRomDrive) {}
+      isCdRomDrive_(platform::isCdRomDrive) {
+    decodeCa_ = [this](const std::string& package, std::int64_t offset, std::int64_t size,
+                       const std::string& target) {
+        return decodeCaToWav(dialogs_, comfortNoise_, package, static_cast<std::uint64_t>(offset),
+                             static_cast<std::uint64_t>(size), target);
+    };
+}
 
 void FilmLoader::showLoaderMessage(int captionNumber, int messageNumber,
                                    const std::string& argument) {

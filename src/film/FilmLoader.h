@@ -8,6 +8,7 @@
 #include "film/Film.h"
 #include "film/LoadProgress.h"
 #include "film/PackageDetach.h"
+#include "film/lpc/NoiseRing.h"
 #include "platform/Dialogs.h"
 #include "platform/TempFiles.h"
 #include "platform/Window.h"
@@ -30,7 +31,8 @@ class FilmLoader {
     FilmLoader(platform::Dialogs& dialogs, platform::TempDirectory& tempDirectory,
                bool presentationViewerAvailable);
 
-    // Optional collaborators.
+    // Optional collaborators. Compressed item music is decoded with our own
+    // decoder unless a test stands in another.
     void setProgress(LoadProgress* progress) { progress_ = progress; }
     void setMessagePump(PumpOneMessage pump) { pump_ = std::move(pump); }
     void setCdRomDriveProbe(std::function<bool(char)> probe) { isCdRomDrive_ = std::move(probe); }
@@ -70,6 +72,7 @@ class FilmLoader {
     PumpOneMessage pump_;
     std::function<bool(char)> isCdRomDrive_;
     CompressedMusicDecoder decodeCa_;
+    lpc::NoiseRing comfortNoise_;  // one ring for every file this film decodes
 
     std::string packagePath_;
     std::string title_;

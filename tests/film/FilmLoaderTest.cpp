@@ -154,6 +154,7 @@ TEST_F(FilmLoaderTest, DetachesClipsPresentationsAndMusicAndReleasesThemAll) {
     const std::string voice = joinFileRef(p.music);
     EXPECT_EQ(fs::path(voice).filename().string().rfind("TMP", 0), 0u);
     EXPECT_TRUE(voice.ends_with("_3.ca.WAV")) << voice;
+    EXPECT_EQ(readWhole(voice).substr(0, 4), "RIFF");  // decoded, not copied
 
     EXPECT_TRUE(fs::exists(loader.documentPath()));
     loader.releaseFilm(film);
