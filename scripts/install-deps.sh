@@ -16,7 +16,7 @@ packages=(
   # MIDI synthesis and a General MIDI sound font
   libfluidsynth-dev timgm6mb-soundfont
   # command line, tests, benchmarks
-  libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   # test oracles and independent tools used only by tests and benchmarks
   libturbojpeg0-dev libstb-dev python3 python3-olefile libgsf-bin imagemagick
   ffmpeg espeak-ng

@@ -5,6 +5,7 @@
 
 #include "film/CaToWav.h"
 #include "film/FilmStorageReader.h"
+#include "film/MediaLayout.h"
 #include "film/PackageSignatures.h"
 #include "film/ShowMessage.h"
 #include "platform/BinaryFile.h"
@@ -62,22 +63,6 @@ std::optional<Markers> findMarkers(const std::string& path) {
 }
 
 }  // namespace
-
-std::int64_t storedSize(const FileRef& ref) {
-    const std::string name = baseName(ref.fileName);
-    std::int64_t size = 0;
-    for (char c : name) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) {
-            break;
-        }
-        const int digit = c - '0';
-        if (size > (INT64_MAX - digit) / 10) {
-            return INT64_MAX;  // no package is that large: the detach will fail cleanly
-        }
-        size = size * 10 + digit;
-    }
-    return size;
-}
 
 std::string filmWindowTitle(const std::string& packagePath, bool pickedByHand) {
     const std::string name = withoutExtension(baseName(packagePath));
@@ -209,51 +194,43 @@ int FilmLoader::loadFilm(platform::Window* window, Film& film, const std::string
 
     // 3. The media area: film music, then per stored item its first-frame
     // still, main file, overlay, last-frame still and music.
-    auto offset = static_cast<std::int64_t>(markers->mediaStart);
-    auto advance = [&offset](std::int64_t size) {
-        offset = size > INT64_MAX - offset ? INT64_MAX : offset + size;
-    };
-
-    const std::string music = film.musicPath();
-    const std::string musicName = baseName(music);
-    const std::int64_t musicSize = storedSize(FileRef{"", musicName});
-    if (!hasExtension(musicName, ".cda") && musicSize != 0) {
-        const std::string path = detach(offset, musicSize, musicName, 0, false);
+    const MediaLayout layout = layOutMedia(film, static_cast<std::int64_t>(markers->mediaStart));
+    const std::string musicName = baseName(film.musicPath());
+    if (layout.filmMusic.present()) {
+        const std::string path =
+            detach(layout.filmMusic.offset, layout.filmMusic.size, musicName, 0, false);
         if (path.empty()) {
             return failDetach("Detach Error --- 2\n");
         }
         film.setMusicPath(path);
-        advance(musicSize);
     }
 
     bool hasClips = false;
     bool hasShows = false;
     int number = 1;
     for (int counter = 1; counter <= itemCount; ++counter, ++number) {
+        const ItemMedia& media = layout.items[static_cast<std::size_t>(counter - 1)];
         FilmItem item = film.getItem(number);
         bool update = false;
         bool dropped = false;
 
-        const std::int64_t firstStill = storedSize(item.firstFrameStill);
-        item.firstFrameStill.fileName = firstStill != 0 ? std::to_string(offset) : "-1";
-        advance(firstStill);
+        item.firstFrameStill.fileName =
+            media.firstFrameStill.present() ? std::to_string(media.firstFrameStill.offset) : "-1";
 
-        std::int64_t mainSize = 0;
         switch (item.type) {
             case ITEM_PHOTO:
-                mainSize = storedSize(item.picture);
-                item.picture.fileName = std::to_string(offset);
+                item.picture.fileName = std::to_string(media.main.offset);
                 update = true;
                 break;
             case ITEM_CLIP:
             case ITEM_SHOW: {
                 const bool isClip = item.type == ITEM_CLIP;
                 FileRef& ref = isClip ? item.clip : item.show;
-                mainSize = storedSize(ref);
                 (isClip ? hasClips : hasShows) = true;
                 const bool canPlay = isClip ? mediaGraphAvailable_ : presentationViewerAvailable_;
-                if (canPlay && mainSize != 0) {
-                    const std::string path = detach(offset, mainSize, ref.fileName, number, false);
+                if (canPlay && media.main.present()) {
+                    const std::string path =
+                        detach(media.main.offset, media.main.size, ref.fileName, number, false);
                     if (path.empty()) {
                         return failDetach(isClip ? "Detach Error --- 3\n" : "Detach Error --- 4\n");
                     }
@@ -268,21 +245,13 @@ int FilmLoader::loadFilm(platform::Window* window, Film& film, const std::string
             default:
                 break;
         }
-        advance(mainSize);
 
         // An overlay with no embedded file is no overlay, whatever its
         // stored name says: never decode one from offset 0.
-        const std::int64_t overlay = storedSize(item.overlay);
-        if (overlay != 0) {
-            item.overlay.fileName = std::to_string(offset);
-        } else {
-            item.overlay = FileRef{};
-        }
-        advance(overlay);
-
-        const std::int64_t lastStill = storedSize(item.lastFrameStill);
-        item.lastFrameStill.fileName = lastStill != 0 ? std::to_string(offset) : "-1";
-        advance(lastStill);
+        item.overlay =
+            media.overlay.present() ? FileRef{"", std::to_string(media.overlay.offset)} : FileRef{};
+        item.lastFrameStill.fileName =
+            media.lastFrameStill.present() ? std::to_string(media.lastFrameStill.offset) : "-1";
 
         if (item.musicCue == MUSIC_CD_TRACK) {
             bool found = false;
@@ -296,19 +265,16 @@ int FilmLoader::loadFilm(platform::Window* window, Film& film, const std::string
             if (!found) {
                 item.musicCue = MUSIC_KEEP;
             }
-        } else if (const std::int64_t musicBytes = storedSize(item.music); musicBytes != 0) {
+        } else if (media.music.present() && !dropped) {
             // A dropped item's music is skipped, not detached: nothing would
             // ever play or delete it.
-            if (!dropped) {
-                const bool compressed = hasExtension(item.music.fileName, ".ca");
-                const std::string path =
-                    detach(offset, musicBytes, item.music.fileName, number, compressed);
-                if (path.empty()) {
-                    return failDetach("Detach Error --- 5\n");
-                }
-                item.music = FileRef{"", path};
+            const bool compressed = hasExtension(item.music.fileName, ".ca");
+            const std::string path = detach(media.music.offset, media.music.size,
+                                            item.music.fileName, number, compressed);
+            if (path.empty()) {
+                return failDetach("Detach Error --- 5\n");
             }
-            advance(musicBytes);
+            item.music = FileRef{"", path};
         }
 
         if (progress_ != nullptr) {

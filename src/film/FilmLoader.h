@@ -81,10 +81,6 @@ class FilmLoader {
     std::vector<std::string> detached_;  // every file loadFilm made, for releaseFilm
 };
 
-// The size part of a stored name: the decimal number at the start of its
-// base name (0 when there is none). Saturates instead of overflowing.
-std::int64_t storedSize(const FileRef& ref);
-
 // "Photoreel Viewer - [name]" for a film picked by hand, else the name: the
 // package's base name without extension.
 std::string filmWindowTitle(const std::string& packagePath, bool pickedByHand);

@@ -4,24 +4,13 @@
 #include <vector>
 
 #include "film/FilmStorageWriter.h"
+#include "film/MediaLayout.h"
 #include "film/PackageSignatures.h"
 #include "platform/BinaryFile.h"
 
 namespace film {
 
 namespace {
-
-bool isCdTrack(const std::string& name) {
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos || name.size() - dot != 4) {
-        return false;
-    }
-    std::string extension = name.substr(dot + 1);
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return extension == "cda";
-}
 
 std::string extensionOf(const std::string& name) {
     const auto slash = name.find_last_of("/\\");
@@ -89,7 +78,7 @@ platform::Result<bool> writeFilmPackage(const Film& source, const std::string& o
     Film film = source;
     MediaList media;
 
-    if (!film.musicPath().empty() && !isCdTrack(film.musicFile())) {
+    if (!film.musicPath().empty() && !isCdTrackName(film.musicFile())) {
         FileRef music{film.musicFolder(), film.musicFile()};
         if (auto added = media.add(music); !added) {
             return platform::Error{added.error()};
@@ -108,7 +97,7 @@ platform::Result<bool> writeFilmPackage(const Film& source, const std::string& o
         }
         parts.push_back(&item.overlay);
         parts.push_back(&item.lastFrameStill);
-        if (item.musicCue != MUSIC_CD_TRACK && !isCdTrack(item.music.fileName)) {
+        if (item.musicCue != MUSIC_CD_TRACK && !isCdTrackName(item.music.fileName)) {
             parts.push_back(&item.music);
         }
         for (FileRef* part : parts) {

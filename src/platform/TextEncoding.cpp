@@ -31,7 +31,8 @@ std::string iconvName(unsigned codePage) {
 
 class Converter {
   public:
-    explicit Converter(const std::string& from) : cd_(iconv_open("UTF-8", from.c_str())) {
+    explicit Converter(const std::string& from, const char* to = "UTF-8")
+        : cd_(iconv_open(to, from.c_str())) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             cd_ = iconv_open("UTF-8", "CP1252");
         }
@@ -83,6 +84,38 @@ std::string ansiToUtf8(std::string_view text, unsigned codePage) {
         ++in;
         --inLeft;
         iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+std::optional<std::string> utf8ToAnsi(std::string_view text, unsigned codePage) {
+    iconv_t cd = iconv_open(iconvName(codePage).c_str(), "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::string input(text);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    std::string out;
+    char buffer[1024];
+    bool ok = true;
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    if (!ok) {
+        return std::nullopt;
     }
     return out;
 }

@@ -11,6 +11,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "shell/ExtractCommand.h"
 #include "shell/FilmInfo.h"
 #include "shell/PackCommand.h"
 #include "shell/Viewer.h"
@@ -115,6 +116,8 @@ int runCommandLine(int argc, char** argv) {
         ->check(CLI::NonNegativeNumber);
     PackOptions packOptions;
     addPackCommand(app, packOptions);
+    ExtractOptions extractOptions;
+    addExtractCommand(app, extractOptions);
 
     std::string infoFilm;
     bool infoJson = false;
@@ -131,6 +134,9 @@ int runCommandLine(int argc, char** argv) {
     }
     if (app.got_subcommand("pack")) {
         return runPack(packOptions);
+    }
+    if (app.got_subcommand("extract")) {
+        return runExtract(extractOptions);
     }
     if (*info) {
         return runInfo(infoFilm, infoJson ? InfoFormat::Json : InfoFormat::Text, stdout, stderr);

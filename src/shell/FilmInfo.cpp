@@ -1,5 +1,7 @@
 #include "shell/FilmInfo.h"
 
+#include "shell/ConsoleDialogs.h"
+
 #include <cinttypes>
 #include <sstream>
 
@@ -13,23 +15,6 @@ namespace {
 
 // Paths in films are text of the authoring machine's code page.
 constexpr unsigned PATH_CODE_PAGE = 1252;
-
-// Boxes of the reader, as lines on standard error.
-class ConsoleDialogs final : public platform::Dialogs {
-  public:
-    explicit ConsoleDialogs(std::FILE* err) : err_(err) {}
-    int messageBox(const std::string& text, const std::string& caption, unsigned) override {
-        std::fprintf(err_, "photoreel: %s%s%s\n", caption.c_str(), caption.empty() ? "" : ": ",
-                     text.c_str());
-        return platform::IDOK;
-    }
-    std::optional<std::string> openFile(const platform::OpenFileRequest&) override {
-        return std::nullopt;
-    }
-
-  private:
-    std::FILE* err_;
-};
 
 std::string jsonString(std::string_view text) {
     std::string out = "\"";

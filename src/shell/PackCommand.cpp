@@ -6,9 +6,11 @@
 #include <cstdio>
 
 #include "film/Film.h"
+#include "film/FilmDescription.h"
 #include "film/PackageWriter.h"
 #include "imaging/JpegDimensions.h"
 #include "platform/BinaryFile.h"
+#include "platform/FileBytes.h"
 #include "platform/SelfPath.h"
 
 namespace shell {
@@ -45,9 +47,11 @@ std::optional<imaging::JpegDimensions> photoSize(const std::string& path, std::s
 
 void addPackCommand(CLI::App& app, PackOptions& options) {
     CLI::App* pack = app.add_subcommand(
-        "pack", "Make a film package from JPEG photos: one item per photo, in the order given");
+        "pack",
+        "Make a film package: from a film description (FILM.json, see the README) or from JPEG "
+        "photos, one item per photo in the order given");
     pack->add_option("-o,--output", options.output, "Package to write (.flz)")->required();
-    pack->add_option("photos", options.photos, "JPEG photos")->required();
+    pack->add_option("inputs", options.photos, "FILM.json, or JPEG photos")->required();
     pack->add_option("--duration", options.durationSeconds, "Seconds each photo stays")
         ->check(CLI::Range(0, 3600));
     pack->add_option("--transition", options.transition,
@@ -61,7 +65,38 @@ void addPackCommand(CLI::App& app, PackOptions& options) {
     pack->add_flag("--no-loop", options.noLoop, "End after the last item");
 }
 
+namespace {
+
+// The description form: one JSON file names everything.
+int packDescription(const PackOptions& options) {
+    const std::string& description = options.photos.front();
+    auto bytes = platform::readFileBytes(description, 16u << 20);
+    if (!bytes) {
+        std::fprintf(stderr, "photoreel pack: %s\n", bytes.error().c_str());
+        return 1;
+    }
+    const auto slash = description.rfind('/');
+    const std::string base = slash == std::string::npos ? "." : description.substr(0, slash);
+    auto film = film::parseFilmDescription(std::string(bytes->begin(), bytes->end()), base);
+    if (!film) {
+        std::fprintf(stderr, "photoreel pack: %s: %s\n", description.c_str(), film.error().c_str());
+        return 1;
+    }
+    const std::string prefix = options.selfRunning ? platform::executablePath() : std::string();
+    auto written = film::writeFilmPackage(*film, options.output, prefix);
+    if (!written) {
+        std::fprintf(stderr, "photoreel pack: %s\n", written.error().c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
 int runPack(const PackOptions& options) {
+    if (options.photos.size() == 1 && options.photos.front().ends_with(".json")) {
+        return packDescription(options);
+    }
     int slot = kRandomTransitionSlot;
     if (options.transition != "random") {
         try {
