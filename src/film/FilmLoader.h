@@ -24,7 +24,7 @@ class FilmLoader {
 
   private:
     platform::Platform& platform_;
-    platform::TempDirectory& tempDirectory_;
+    [[maybe_unused]] platform::TempDirectory& tempDirectory_;  // for the detached files
 };
 
 }  // namespace film
