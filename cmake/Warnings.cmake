@@ -1,7 +1,9 @@
 # Warnings for our own targets. Third-party headers come in as SYSTEM includes
 # (imported targets), so their warnings do not count against us.
 add_library(photoreel_warnings INTERFACE)
-target_compile_options(photoreel_warnings INTERFACE -Wall -Wextra -Wshadow=local -Wnon-virtual-dtor)
+target_compile_options(photoreel_warnings INTERFACE -Wall -Wextra -Wnon-virtual-dtor
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>
+  $<$<CXX_COMPILER_ID:Clang>:-Wshadow-uncaptured-local>)
 # gcc 12 reports -Wrestrict on "literal" + std::string at -O3 (gcc bug 105329),
 # a false positive in the standard library's inline code.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)

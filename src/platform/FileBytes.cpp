@@ -48,7 +48,7 @@ Result<bool> writeFileBytes(const std::string& path, std::span<const std::uint8_
     if (!file) {
         return ioError("cannot create", path);
     }
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
         return ioError("cannot write", path);
     }
     if (std::fclose(file.release()) != 0) {

@@ -275,6 +275,18 @@ TEST(CompoundFile, RefusesDamagedFilesWithAReason) {
     }
 }
 
+TEST(CompoundFile, RefusesA64BitSizeThatWouldWrapWhenRoundedUp) {
+    Bytes bytes = sampleFile(SectorSize::Bytes4096);
+    Layout l(bytes);
+    put32(bytes, l.dirEntry(2) + 0x78, 0xFFFFFFFF);
+    put32(bytes, l.dirEntry(2) + 0x7C, 0xFFFFFFFF);
+    auto file = CompoundFile::parse(bytes);
+    ASSERT_TRUE(file) << file.error();
+    auto stream = file->openStream(CompoundFile::ROOT, "big");
+    ASSERT_FALSE(stream);
+    EXPECT_NE(stream.error().find("needs"), std::string::npos) << stream.error();
+}
+
 TEST(CompoundFile, RefusesStoragesNestedTooDeep) {
     CompoundFileWriter writer;
     CompoundFileWriter::NodeId parent = CompoundFileWriter::ROOT;

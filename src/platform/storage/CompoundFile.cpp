@@ -30,6 +30,12 @@ constexpr std::uint64_t MAX_FILE_BYTES = std::uint64_t{1} << 31;
 // Storages nest this deep at most; deeper trees are treated as damage.
 constexpr int MAX_STORAGE_DEPTH = 64;
 
+// Sectors that hold size bytes. Version 4 sizes are 64-bit, so rounding up
+// by adding first could wrap.
+std::uint64_t unitsFor(std::uint64_t size, std::size_t unit) {
+    return size / unit + (size % unit != 0 ? 1 : 0);
+}
+
 }  // namespace
 
 std::size_t StreamReader::read(std::span<std::uint8_t> out) {
@@ -332,7 +338,7 @@ Result<bool> CompoundFile::readMiniStream() {
     if (root.size == 0) {
         return true;
     }
-    const std::uint64_t rootSectors = (root.size + sectorSize_ - 1) / sectorSize_;
+    const std::uint64_t rootSectors = unitsFor(root.size, sectorSize_);
     auto chain = followChain(fat_, root.start, rootSectors, sectorCount_, "the mini stream");
     if (!chain) {
         return Error{chain.error()};
@@ -353,8 +359,8 @@ Result<bool> CompoundFile::readMiniStream() {
         }
     }
     // Every mini sector below this count lies inside the root's chain.
-    miniSectorCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-        miniFat_.size(), (root.size + CFB_MINI_SECTOR_SIZE - 1) / CFB_MINI_SECTOR_SIZE));
+    miniSectorCount_ = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(miniFat_.size(), unitsFor(root.size, CFB_MINI_SECTOR_SIZE)));
 
     std::vector<bool> seen(miniSectorCount_, false);
     for (std::size_t i = 0; i < miniSectorCount_; ++i) {
@@ -426,7 +432,7 @@ Result<StreamReader> CompoundFile::openStream(ElementId stream) const {
         return StreamReader(bytes_.data(), std::move(offsets), sectorSize_, 0);
     }
     if (entry.size < CFB_MINI_STREAM_CUTOFF) {
-        const std::uint64_t count = (entry.size + CFB_MINI_SECTOR_SIZE - 1) / CFB_MINI_SECTOR_SIZE;
+        const std::uint64_t count = unitsFor(entry.size, CFB_MINI_SECTOR_SIZE);
         auto chain = followChain(miniFat_, entry.start, count, miniSectorCount_, "a small stream");
         if (!chain) {
             return Error{chain.error()};
@@ -439,7 +445,7 @@ Result<StreamReader> CompoundFile::openStream(ElementId stream) const {
         }
         return StreamReader(bytes_.data(), std::move(offsets), CFB_MINI_SECTOR_SIZE, entry.size);
     }
-    const std::uint64_t count = (entry.size + sectorSize_ - 1) / sectorSize_;
+    const std::uint64_t count = unitsFor(entry.size, sectorSize_);
     auto chain = followChain(fat_, entry.start, count, sectorCount_, "a stream");
     if (!chain) {
         return Error{chain.error()};
