@@ -131,6 +131,10 @@ platform::Result<bool> writeFilmPackage(const Film& source, const std::string& o
         platform::removeFile(outputPath);
         return platform::Error{"cannot write " + outputPath};
     }
+    // A show with the player in front runs like the player itself.
+    if (!prefixPath.empty() && !platform::makeExecutable(outputPath)) {
+        return platform::Error{"cannot make " + outputPath + " executable"};
+    }
     return true;
 }
 

@@ -130,6 +130,10 @@ bool OutputFile::close() {
     return rc == 0;
 }
 
+bool makeExecutable(const std::string& path) {
+    return chmod(path.c_str(), 0755) == 0;
+}
+
 bool removeFile(const std::string& path) {
     return unlink(path.c_str()) == 0 || errno == ENOENT;
 }

@@ -60,6 +60,9 @@ class OutputFile {
     int fd_;
 };
 
+// Lets everyone run the file (a self-running show), as a program is.
+bool makeExecutable(const std::string& path);
+
 // Removes a file; true when it is gone afterwards.
 bool removeFile(const std::string& path);
 

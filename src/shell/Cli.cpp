@@ -121,10 +121,17 @@ int runCommandLine(int argc, char** argv) {
 
     std::string infoFilm;
     bool infoJson = false;
+    InfoOptions infoOptions;
     CLI::App* info = app.add_subcommand(
-        "info", "Describe a film document: play flags, music, items, transitions and titles");
-    info->add_option("film", infoFilm, "Film document (Film.flm)")->required();
-    info->add_flag("--json", infoJson, "Print the description as JSON");
+        "info", "Describe a film: play flags, music, items, transitions and titles");
+    info->add_option("film", infoFilm,
+                     "Film package (.flz), self-running show, or bare film document (Film.flm)")
+        ->required();
+    info->add_flag("--json", infoJson, "Print the description as JSON (see the README)");
+    info->add_flag("--without-media", infoOptions.withoutMedia,
+                   "Load as a machine without the media backend would (clips are dropped)");
+    info->add_flag("--without-viewer", infoOptions.withoutViewer,
+                   "Load as a machine without a presentation viewer would");
     app.require_subcommand(0, 1);
 
     try {
@@ -139,7 +146,8 @@ int runCommandLine(int argc, char** argv) {
         return runExtract(extractOptions);
     }
     if (*info) {
-        return runInfo(infoFilm, infoJson ? InfoFormat::Json : InfoFormat::Text, stdout, stderr);
+        infoOptions.format = infoJson ? InfoFormat::Json : InfoFormat::Text;
+        return runInfo(infoFilm, infoOptions, stdout, stderr);
     }
     return play(playOptions);
 }

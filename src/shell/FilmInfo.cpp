@@ -2,51 +2,33 @@
 
 #include "shell/ConsoleDialogs.h"
 
+#include <nlohmann/json.hpp>
+
+#include <cctype>
 #include <cinttypes>
+#include <memory>
+#include <optional>
 #include <sstream>
 
 #include "film/Film.h"
+#include "film/FilmLoader.h"
 #include "film/FilmStorageReader.h"
+#include "film/PackageDetach.h"
+#include "film/PackageSignatures.h"
+#include "film/PresentationViewer.h"
+#include "platform/BinaryFile.h"
+#include "platform/MediaBackend.h"
+#include "platform/Settings.h"
 #include "platform/TextEncoding.h"
 
 namespace shell {
 
 namespace {
 
+using Json = nlohmann::ordered_json;
+
 // Paths in films are text of the authoring machine's code page.
 constexpr unsigned PATH_CODE_PAGE = 1252;
-
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
-}
 
 const char* typeName(std::int32_t type) {
     switch (type) {
@@ -116,8 +98,8 @@ std::vector<std::pair<const char*, std::string>> itemFiles(const film::FilmItem&
         {"picture", &item.picture},
         {"overlay", &item.overlay},
         {"clip", &item.clip},
-        {"firstFrameStill", &item.firstFrameStill},
-        {"lastFrameStill", &item.lastFrameStill},
+        {"first_frame_still", &item.firstFrameStill},
+        {"last_frame_still", &item.lastFrameStill},
         {"presentation", &item.show},
         {"music", &item.music},
     };
@@ -134,9 +116,34 @@ std::string titleText(const film::TextTitle& title) {
     return platform::ansiToUtf8(title.text, film::codePageForCharSet(title.style.charSet()));
 }
 
-std::string describeText(const film::Film& film, const std::string& path) {
+bool isCompressedMusic(const film::FileRef& ref) {
+    const std::string& name = ref.fileName;
+    auto endsWith = [&name](std::string_view suffix) {
+        if (name.size() < suffix.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < suffix.size(); ++i) {
+            if (std::tolower(static_cast<unsigned char>(name[name.size() - suffix.size() + i])) !=
+                suffix[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return endsWith(".ca") || endsWith(".ca.wav");
+}
+
+std::string describeText(const film::Film& film, const std::string& path,
+                         const InfoContext& context) {
     std::ostringstream out;
-    out << "Film: " << path << "\n";
+    out << (context.package ? "Film package: " : "Film document: ") << path << "\n";
+    if (!context.messages.empty()) {
+        out << "Messages while loading:";
+        for (int number : context.messages) {
+            out << " " << number;
+        }
+        out << "\n";
+    }
     out << "Play mode: " << playModeName(film.playMode()) << " (" << film.playMode() << ")\n";
     out << "Loop: " << (film.loop() ? "yes" : "no") << " (" << film.loop() << ")\n";
     const std::string music = platform::ansiToUtf8(film.musicPath(), PATH_CODE_PAGE);
@@ -152,7 +159,11 @@ std::string describeText(const film::Film& film, const std::string& path) {
         out << "  stored size: " << item.storedWidth << " x " << item.storedHeight << "\n";
         out << "  duration: " << item.duration << " s\n";
         out << "  transition: slot " << item.effect << ", " << item.transitionTime << " ms\n";
-        out << "  music cue: " << item.musicCue << " (" << musicCueName(item.musicCue) << ")\n";
+        out << "  music cue: " << item.musicCue << " (" << musicCueName(item.musicCue) << ")"
+            << (isCompressedMusic(item.music) ? ", compressed music (.ca)" : "") << "\n";
+        if (context.package && item.type == film::ITEM_PHOTO) {
+            out << "  picture at package offset " << item.picture.fileName << "\n";
+        }
         out << "  source: " << item.source.left << "," << item.source.top << " - "
             << item.source.right << "," << item.source.bottom
             << (item.source.empty() ? " (whole picture)" : "") << "\n";
@@ -176,85 +187,141 @@ std::string describeText(const film::Film& film, const std::string& path) {
     return out.str();
 }
 
-std::string describeJson(const film::Film& film, const std::string& path) {
-    std::ostringstream out;
-    out << "{\n  \"file\": " << jsonString(path) << ",\n";
-    out << "  \"playMode\": " << film.playMode() << ",\n";
-    out << "  \"playModeName\": " << jsonString(playModeName(film.playMode())) << ",\n";
-    out << "  \"loop\": " << film.loop() << ",\n";
-    out << "  \"music\": " << jsonString(platform::ansiToUtf8(film.musicPath(), PATH_CODE_PAGE))
-        << ",\n";
-    out << "  \"items\": [";
+// The package offset a loaded photo is read from; null for a bare document.
+Json pictureOffset(const film::FilmItem& item, const InfoContext& context) {
+    if (!context.package || item.type != film::ITEM_PHOTO) {
+        return nullptr;
+    }
+    try {
+        std::size_t used = 0;
+        const long long offset = std::stoll(item.picture.fileName, &used);
+        return used == item.picture.fileName.size() ? Json(offset) : Json(nullptr);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+std::string describeJson(const film::Film& film, const std::string& path,
+                         const InfoContext& context) {
+    Json root;
+    root["file"] = path;
+    root["kind"] = context.package ? "package" : "document";
     const std::int32_t count = film.itemCount();
+    root["item_count"] = count < 0 ? 0 : count;
+    root["play_mode"] = film.playMode();
+    root["play_mode_name"] = playModeName(film.playMode());
+    root["loop"] = film.loop();
+    root["music"] = platform::ansiToUtf8(film.musicPath(), PATH_CODE_PAGE);
+    root["messages"] = context.messages;
+    Json items = Json::array();
     for (std::int32_t n = 1; n <= count; ++n) {
         const film::FilmItem item = film.getItem(n);
-        out << (n > 1 ? "," : "") << "\n    {\n";
-        out << "      \"number\": " << item.number << ",\n";
-        out << "      \"type\": " << item.type << ",\n";
-        out << "      \"typeName\": " << jsonString(typeName(item.type)) << ",\n";
-        out << "      \"files\": {";
-        bool first = true;
+        Json entry;
+        entry["number"] = item.number;
+        entry["type"] = item.type;
+        entry["type_name"] = typeName(item.type);
+        entry["duration"] = item.duration;
+        entry["effect"] = item.effect;
+        entry["transition_ms"] = item.transitionTime;
+        entry["music_cue"] = item.musicCue;
+        entry["music_cue_name"] = musicCueName(item.musicCue);
+        entry["music_compressed"] = isCompressedMusic(item.music);
+        entry["rect"] = {item.source.left, item.source.top, item.source.right, item.source.bottom};
+        entry["picture_offset"] = pictureOffset(item, context);
+        entry["stored_width"] = item.storedWidth;
+        entry["stored_height"] = item.storedHeight;
+        Json files = Json::object();
         for (const auto& [role, file] : itemFiles(item)) {
-            out << (first ? "" : ", ") << jsonString(role) << ": " << jsonString(file);
-            first = false;
+            files[role] = file;
         }
-        out << "},\n";
-        out << "      \"storedWidth\": " << item.storedWidth << ",\n";
-        out << "      \"storedHeight\": " << item.storedHeight << ",\n";
-        out << "      \"duration\": " << item.duration << ",\n";
-        out << "      \"effect\": " << item.effect << ",\n";
-        out << "      \"transitionTime\": " << item.transitionTime << ",\n";
-        out << "      \"musicCue\": " << item.musicCue << ",\n";
-        out << "      \"musicCueName\": " << jsonString(musicCueName(item.musicCue)) << ",\n";
-        out << "      \"source\": {\"left\": " << item.source.left
-            << ", \"top\": " << item.source.top << ", \"right\": " << item.source.right
-            << ", \"bottom\": " << item.source.bottom
-            << ", \"wholePicture\": " << (item.source.empty() ? "true" : "false") << "},\n";
-        out << "      \"titles\": [";
-        for (std::size_t k = 0; k < item.title.size(); ++k) {
-            const film::TextTitle& title = item.title[k];
+        entry["files"] = files;
+        Json titles = Json::array();
+        for (const film::TextTitle& title : item.title) {
             const film::TextStyle& s = title.style;
-            out << (k ? "," : "") << "\n        {\"number\": " << title.number
-                << ", \"animation\": " << title.animation
-                << ", \"text\": " << jsonString(titleText(title)) << ",\n";
-            out << "         \"style\": {\"x\": " << s.x() << ", \"y\": " << s.y() << ", \"face\": "
-                << jsonString(
-                       platform::ansiToUtf8(s.faceName(), film::codePageForCharSet(s.charSet())))
-                << ", \"height\": " << s.fontHeight() << ", \"weight\": " << s.weight()
-                << ", \"italic\": " << (s.italic() ? "true" : "false")
-                << ", \"underline\": " << (s.underline() ? "true" : "false")
-                << ", \"strikeOut\": " << (s.strikeOut() ? "true" : "false")
-                << ", \"charSet\": " << static_cast<int>(s.charSet())
-                << ", \"codePage\": " << film::codePageForCharSet(s.charSet())
-                << ", \"colour\": " << jsonString(colourName(s.colour()))
-                << ", \"alignment\": " << jsonString(alignmentName(s.alignment()))
-                << ", \"lineSpacing\": " << s.lineSpacing()
-                << ", \"shadow\": " << (s.shadow() ? "true" : "false") << "}}";
+            titles.push_back(Json{
+                {"number", title.number},
+                {"animation", title.animation},
+                {"text", titleText(title)},
+                {"style", Json{{"x", s.x()},
+                               {"y", s.y()},
+                               {"face", platform::ansiToUtf8(
+                                            s.faceName(), film::codePageForCharSet(s.charSet()))},
+                               {"height", s.fontHeight()},
+                               {"weight", s.weight()},
+                               {"italic", s.italic()},
+                               {"underline", s.underline()},
+                               {"strike_out", s.strikeOut()},
+                               {"charset", static_cast<int>(s.charSet())},
+                               {"code_page", film::codePageForCharSet(s.charSet())},
+                               {"colour", colourName(s.colour())},
+                               {"alignment", alignmentName(s.alignment())},
+                               {"line_spacing", s.lineSpacing()},
+                               {"shadow", s.shadow()}}}});
         }
-        out << (item.title.empty() ? "]\n" : "\n      ]\n");
-        out << "    }";
+        entry["titles"] = titles;
+        items.push_back(entry);
     }
-    out << (count > 0 ? "\n  ]\n}\n" : "]\n}\n");
-    return out.str();
+    root["items"] = items;
+    return root.dump(2) + "\n";
+}
+
+// Whether the file carries both package markers.
+bool isPackage(const std::string& path) {
+    auto file = platform::InputFile::open(path);
+    if (!file) {
+        return false;
+    }
+    const auto& signatures = film::packageSignatures();
+    return film::findSignature(*file, signatures.filmDescription) != 0 &&
+           film::findSignature(*file, signatures.mediaDescription) != 0;
 }
 
 }  // namespace
 
-std::string describeFilm(const film::Film& film, const std::string& path, InfoFormat format) {
-    return format == InfoFormat::Json ? describeJson(film, path) : describeText(film, path);
+std::string describeFilm(const film::Film& film, const std::string& path, InfoFormat format,
+                         const InfoContext& context) {
+    return format == InfoFormat::Json ? describeJson(film, path, context)
+                                      : describeText(film, path, context);
 }
 
-int runInfo(const std::string& path, InfoFormat format, std::FILE* out, std::FILE* err) {
+int runInfo(const std::string& path, const InfoOptions& options, std::FILE* out, std::FILE* err) {
     film::Film film;
     ConsoleDialogs dialogs(err);
-    std::string error;
-    if (film::readFilmStorage(film, path, dialogs, &error) != 1) {
-        std::fprintf(err, "photoreel: cannot read the film document \"%s\": %s\n", path.c_str(),
-                     error.c_str());
-        return 1;
+    InfoContext context;
+    std::optional<platform::TempDirectory> temp;
+    std::unique_ptr<film::FilmLoader> loader;
+    if (isPackage(path)) {
+        // Loaded as the viewer loads it: drops, messages and offsets included.
+        std::string why;
+        temp = platform::TempDirectory::create(&why);
+        if (!temp) {
+            std::fprintf(err, "photoreel: %s\n", why.c_str());
+            return 1;
+        }
+        const bool viewer =
+            !options.withoutViewer &&
+            film::presentationViewerAvailable(platform::Settings::fromDefaultLocation());
+        const bool media = !options.withoutMedia && platform::mediaBackendAvailable();
+        loader = std::make_unique<film::FilmLoader>(dialogs, *temp, viewer);
+        if (loader->loadFilm(nullptr, film, path, media) != 1) {
+            std::fprintf(err, "photoreel: cannot load the film package \"%s\"\n", path.c_str());
+            return 1;
+        }
+        context.package = true;
+        context.messages = loader->messagesShown();
+    } else {
+        std::string error;
+        if (film::readFilmStorage(film, path, dialogs, &error) != 1) {
+            std::fprintf(err, "photoreel: cannot read the film document \"%s\": %s\n", path.c_str(),
+                         error.c_str());
+            return 1;
+        }
     }
-    const std::string description = describeFilm(film, path, format);
+    const std::string description = describeFilm(film, path, options.format, context);
     std::fwrite(description.data(), 1, description.size(), out);
+    if (loader) {
+        loader->releaseFilm(film);
+    }
     return 0;
 }
 

@@ -71,25 +71,26 @@ grep -q "^Play mode: manual (729)" "$work/film.txt" || fail "text summary: $(cat
 python3 - "$work/film.json" <<'PY' || fail "info --json reports: $(cat "$work/film.json")"
 import json, sys
 film = json.load(open(sys.argv[1], encoding='utf-8'))
-assert film['playMode'] == 729 and film['loop'] == 0, film
+assert film['play_mode'] == 729 and film['loop'] == 0, film
 assert film['music'] == 'C:\\Music\\Th\u00e8me.mp3', film['music']
 items = film['items']
-assert [i['typeName'] for i in items] == ['photo', 'clip', 'presentation'], items
+assert [i['type_name'] for i in items] == ['photo', 'clip', 'presentation'], items
 photo, clip, show = items
-assert photo['effect'] == 98 and photo['transitionTime'] == 1500 and photo['duration'] == 5
+assert photo['effect'] == 98 and photo['transition_ms'] == 1500 and photo['duration'] == 5
 assert photo['files'] == {'picture': 'C:\\Pics\\beach.jpg', 'overlay': 'mask.jpg', 'music': 'C:\\Music\\a.wav'}
-assert photo['source']['wholePicture'] is True
+assert photo['rect'] == [0, 0, 0, 0] and photo['picture_offset'] is None
+assert film['kind'] == 'document' and film['messages'] == [] and film['item_count'] == 3
 assert [t['animation'] for t in photo['titles']] == [53, -3], photo['titles']
 first, second = photo['titles']
 assert first['text'] == 'Caf\u00e9\r\nbar', first
 assert first['style']['face'] == 'Arial' and first['style']['italic'] is True
 assert first['style']['colour'] == '#FF0000' and first['style']['alignment'] == 'right'
-assert first['style']['shadow'] is True and first['style']['lineSpacing'] == 120
+assert first['style']['shadow'] is True and first['style']['line_spacing'] == 120
 assert second['text'] == '\u3053\u3093\u306b\u3061\u306f', second
-assert second['style']['codePage'] == 932
-assert clip['files'] == {'clip': 'D:\\v\\trip.avi', 'firstFrameStill': 'first.jpg', 'lastFrameStill': 'last.jpg'}
-assert clip['source'] == {'left': 10, 'top': 20, 'right': 330, 'bottom': 260, 'wholePicture': False}
-assert clip['musicCueName'] == 'stop' and clip['number'] == 2
+assert second['style']['code_page'] == 932
+assert clip['files'] == {'clip': 'D:\\v\\trip.avi', 'first_frame_still': 'first.jpg', 'last_frame_still': 'last.jpg'}
+assert clip['rect'] == [10, 20, 330, 260]
+assert clip['music_cue_name'] == 'stop' and clip['music_cue'] == 1 and clip['number'] == 2
 assert show['files'] == {'presentation': 'talk.pps'} and show['effect'] == 98
 PY
 
