@@ -1,6 +1,7 @@
 #include "shell/FilmInfo.h"
 
 #include "shell/ConsoleDialogs.h"
+#include "shell/TerminalProgress.h"
 
 #include <nlohmann/json.hpp>
 
@@ -290,6 +291,7 @@ int runInfo(const std::string& path, const InfoOptions& options, std::FILE* out,
     InfoContext context;
     std::optional<platform::TempDirectory> temp;
     std::unique_ptr<film::FilmLoader> loader;
+    TerminalProgress progress(err, "Processing");
     if (isPackage(path)) {
         // Loaded as the viewer loads it: drops, messages and offsets included.
         std::string why;
@@ -303,6 +305,7 @@ int runInfo(const std::string& path, const InfoOptions& options, std::FILE* out,
             film::presentationViewerAvailable(platform::Settings::fromDefaultLocation());
         const bool media = !options.withoutMedia && platform::mediaBackendAvailable();
         loader = std::make_unique<film::FilmLoader>(dialogs, *temp, viewer);
+        loader->setProgress(&progress);
         if (loader->loadFilm(nullptr, film, path, media) != 1) {
             std::fprintf(err, "photoreel: cannot load the film package \"%s\"\n", path.c_str());
             return 1;

@@ -116,6 +116,27 @@ TEST_F(ViewerTest, LoadingShowsProgressAndTitlesTheWindowAfterTheFilm) {
     EXPECT_EQ(frames.back().width, 0);
 }
 
+TEST_F(ViewerTest, EscDuringTheDetachWaitsForTheLoadToEnd) {
+    film::Film film;
+    film::FilmItem clip;
+    clip.type = film::ITEM_CLIP;
+    clip.clip = testing_support::localRef(
+        testing_support::writeSample(dir_->path(), "long.avi", 200'000, 'c'));
+    film.addItem(clip);
+    const std::string package = dir_->path() + "/clip.flz";
+    testing_support::writePackage(film, package);
+
+    HeadlessPlatform platform;
+    PlayerLog log;
+    // Already waiting when the load starts: the detach pumps it, and the
+    // window must not tear the loader down under its feet.
+    platform.messages().postMessage({WM_KEYDOWN, static_cast<std::uintptr_t>(VK_ESCAPE), 1});
+    EXPECT_EQ(run(platform, package, [&log] { return std::make_unique<FakePlayer>(log, 1); }), 0);
+    EXPECT_TRUE(log.calls.empty());  // the show never started
+    EXPECT_TRUE(platform.messageBoxes().empty());
+    EXPECT_TRUE(showTempIsEmpty());
+}
+
 TEST_F(ViewerTest, NoDisplayIsAFailureWithoutAnyWindow) {
     HeadlessPlatform::Options options;
     options.windowCreationFails = true;
