@@ -1,0 +1,114 @@
+#include "effects/StripEffects.h"
+
+#include <algorithm>
+
+#include "effects/EffectTables.h"
+#include "effects/PictureRows.h"
+
+namespace effects {
+
+namespace {
+
+// Where one output row of an upward- or downward-moving strip comes from.
+const Pixel* verticalSource(const PictureFrameBlock& block, StripEffect::Motion motion, bool upward,
+                            int row, int edge) {
+    const int h = block.height;
+    const int w = block.width;
+    if (upward) {
+        if (row < edge) {
+            return rowOf(block.to, w, motion == StripEffect::Motion::Wipe ? row : h - edge + row);
+        }
+        return rowOf(block.from, w, motion == StripEffect::Motion::Push ? row - edge : row);
+    }
+    if (row < h - edge) {
+        return rowOf(block.from, w, motion == StripEffect::Motion::Push ? row + edge : row);
+    }
+    return rowOf(block.to, w, motion == StripEffect::Motion::Wipe ? row : row - (h - edge));
+}
+
+// One output row of a leftward- or rightward-moving band: the incoming
+// picture takes `edge` columns at the side the motion comes from.
+void drawRow(Pixel* out, const Pixel* from, const Pixel* to, int w, int edge,
+             StripEffect::Motion motion, bool leftward) {
+    using Motion = StripEffect::Motion;
+    if (leftward) {
+        copyPixels(out, motion == Motion::Push ? from + edge : from, w - edge);
+        copyPixels(out + (w - edge), motion == Motion::Wipe ? to + (w - edge) : to, edge);
+        return;
+    }
+    copyPixels(out, motion == Motion::Wipe ? to : to + (w - edge), edge);
+    if (motion == Motion::Push) {
+        copyPixels(out + edge, from, w - edge);
+    } else {
+        copyPixels(out + edge, from + edge, w - edge);
+    }
+}
+
+}  // namespace
+
+int StripEffect::frame(const PictureFrameBlock& block) {
+    if (copyEndPoint(block, percentProgress(block))) {
+        return 0;
+    }
+    const double x = fractionProgress(block);
+    const double ease = motion_ == Motion::Push ? x : x * x * x;
+    const int edgeColumns = static_cast<int>(ease * block.width);
+    const int edgeRows = static_cast<int>(ease * block.height);
+    // A strip count below 1 would split nothing; treat it as one edge.
+    const int strips = std::max(block.parameter, 1);
+    switch (block.direction) {
+        case DirUp:
+            drawVertical(block, strips, edgeRows);
+            break;
+        case DirDown:
+            drawVertical(block, 0, edgeRows);
+            break;
+        case DirLeft:
+            drawHorizontal(block, strips, edgeColumns);
+            break;
+        case DirRight:
+            drawHorizontal(block, 0, edgeColumns);
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+// strips 0 means the whole picture moving down; otherwise columns are split
+// into strips, even ones moving up and odd ones down.
+void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int edge) const {
+    const int w = block.width;
+    for (int row = 0; row < block.height; ++row) {
+        Pixel* out = rowOf(block.out, w, row);
+        const Pixel* up = verticalSource(block, motion_, true, row, edge);
+        const Pixel* down = verticalSource(block, motion_, false, row, edge);
+        if (strips == 0) {
+            copyPixels(out, down, w);
+            continue;
+        }
+        for (int k = 0; k < strips; ++k) {
+            const int begin = bandStart(k, w, strips);
+            const int end = bandStart(k + 1, w, strips);
+            copyPixels(out + begin, ((k & 1) == 0 ? up : down) + begin, end - begin);
+        }
+    }
+}
+
+// bands 0 means the whole picture moving right; otherwise rows are split into
+// bands, even ones (from the bottom) moving left and odd ones right.
+void StripEffect::drawHorizontal(const PictureFrameBlock& block, int bands, int edge) const {
+    const int w = block.width;
+    const int h = block.height;
+    for (int k = 0; k < std::max(bands, 1); ++k) {
+        const int begin = bands == 0 ? 0 : bandStart(k, h, bands);
+        const int end = bands == 0 ? h : bandStart(k + 1, h, bands);
+        const bool leftward = bands != 0 && (k & 1) == 0;
+        for (int row = begin; row < end; ++row) {
+            drawRow(rowOf(block.out, w, row), rowOf(block.from, w, row), rowOf(block.to, w, row), w,
+                    edge, motion_, leftward);
+        }
+    }
+}
+
+}  // namespace effects
