@@ -27,7 +27,8 @@ constexpr const char* UNTITLED_FORMAT = "Untitled FX #%d";
 constexpr const char* MISSED_DESCRIPTION = "Missed description!";
 constexpr const char* LIBRARY_MISSING = "Internal Error: tranrun.dll Missed";
 
-std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomGenerator& random) {
+std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomGenerator& random,
+                                                 PixelPath path) {
     switch (handler) {
         case PictureHandler::StripWipe:
             return std::make_unique<StripEffect>(StripEffect::Motion::Wipe);
@@ -48,11 +49,11 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
         case PictureHandler::CrossFade:
             return std::make_unique<CrossFade>();
         case PictureHandler::NegativeFlash:
-            return std::make_unique<NegativeFlash>();
+            return std::make_unique<NegativeFlash>(path);
         case PictureHandler::FadeThroughImage:
             return std::make_unique<FadeThroughImage>(random);
         case PictureHandler::MapWipe:
-            return std::make_unique<MapWipe>();
+            return std::make_unique<MapWipe>(path);
         case PictureHandler::None:
             return nullptr;
         default:
@@ -103,7 +104,7 @@ EffectRegistry::EffectRegistry(const Options& options)
     }
     for (int h = 0; h < PICTURE_HANDLER_COUNT; ++h) {
         pictureEffects_[static_cast<std::size_t>(h)] =
-            makePictureEffect(static_cast<PictureHandler>(h), playRandom_);
+            makePictureEffect(static_cast<PictureHandler>(h), playRandom_, options.pixelPath);
     }
     for (int h = 0; h < TITLE_HANDLER_COUNT; ++h) {
         titleEffects_[static_cast<std::size_t>(h)] = makeTitleEffect(static_cast<TitleHandler>(h));

@@ -9,6 +9,7 @@
 #include "effects/EffectHandler.h"
 #include "effects/EffectTables.h"
 #include "effects/FrameBlocks.h"
+#include "effects/PixelPath.h"
 #include "effects/RandomGenerator.h"
 
 namespace platform {
@@ -61,6 +62,8 @@ class EffectRegistry {
         std::uint32_t playSeed = 1;
         // Where loadTexts() finds names; nullptr: no library.
         const DescriptionLibrary* library = &builtinDescriptions();
+        // The plain path exists for the tests that hold the fast one to it.
+        PixelPath pixelPath = PixelPath::Fast;
         // Shows "Internal Error: tranrun.dll Missed" when texts are asked for
         // without a library; nullptr: not shown.
         platform::Dialogs* dialogs = nullptr;

@@ -89,10 +89,10 @@ int FadeThroughImage::frame(const PictureFrameBlock& block) {
     const bool outgoing = elapsed < duration / 2;
     const std::int64_t span = outgoing ? elapsed : duration - elapsed;
     const int d = static_cast<int>(std::min<std::int64_t>(span * 381 / duration, 127));
-    blendBytes(reinterpret_cast<std::uint8_t*>(block.out),
-               reinterpret_cast<const std::uint8_t*>(image_.data()),
-               reinterpret_cast<const std::uint8_t*>(outgoing ? block.from : block.to), 127 - d, 7,
-               pixelCount(block) * sizeof(Pixel));
+    blendBytes7(reinterpret_cast<std::uint8_t*>(block.out),
+                reinterpret_cast<const std::uint8_t*>(image_.data()),
+                reinterpret_cast<const std::uint8_t*>(outgoing ? block.from : block.to), 127 - d,
+                pixelCount(block) * sizeof(Pixel));
     return 0;
 }
 

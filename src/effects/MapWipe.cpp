@@ -7,6 +7,7 @@
 
 #include "effects/EffectTables.h"
 #include "effects/PictureRows.h"
+#include "effects/PixelBlend.h"
 
 namespace effects {
 
@@ -21,27 +22,29 @@ constexpr double SPIRAL_TWIST = std::numbers::pi * 0.16666666666666669;
 
 // A arms of a pinwheel, curved into a spiral by the twist; `steps` is 64 for
 // a soft edge, 32 for a hard one.
-void buildSpiral(std::vector<std::int8_t>& map, int w, int h, int arms, double twist, int steps) {
+void buildSpiral(std::vector<std::uint8_t>& map, int w, int h, int arms, double twist, int steps) {
     const double pi = std::numbers::pi;
     const double reach =
         std::sqrt((static_cast<double>(w) * w + static_cast<double>(h) * h) * 0.25);
     for (int row = 0; row < h; ++row) {
-        std::int8_t* out = map.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(w);
+        std::uint8_t* out =
+            map.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(w);
         const double y = row - h / 2;
         for (int column = 0; column < w; ++column) {
             const double x = column - w / 2;
             const double r = std::sqrt(x * x + y * y);
             const double v = twist * std::sin(r / reach * pi) + std::atan2(y, x) + pi;
             const std::int64_t turn = static_cast<std::int64_t>(v * steps / (2 * pi) * arms);
-            out[column] = static_cast<std::int8_t>(-(turn % steps));
+            out[column] = static_cast<std::uint8_t>(turn % steps);
         }
     }
 }
 
 // A straight ramp: the side the direction names turns first.
-void buildRamp(std::vector<std::int8_t>& map, int w, int h, int direction) {
+void buildRamp(std::vector<std::uint8_t>& map, int w, int h, int direction) {
     for (int row = 0; row < h; ++row) {
-        std::int8_t* out = map.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(w);
+        std::uint8_t* out =
+            map.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(w);
         for (int column = 0; column < w; ++column) {
             std::int64_t threshold;
             switch (direction) {
@@ -58,31 +61,8 @@ void buildRamp(std::vector<std::int8_t>& map, int w, int h, int direction) {
                     threshold = std::int64_t{column} * 64 / w;
                     break;
             }
-            out[column] = static_cast<std::int8_t>(-threshold);
+            out[column] = static_cast<std::uint8_t>(threshold);
         }
-    }
-}
-
-// Each byte from + ((k * (to - from)) >> 5), k = min(max(B + entry, 0), 32).
-void softFrame(std::uint8_t* __restrict out, const std::uint8_t* __restrict from,
-               const std::uint8_t* __restrict to, const std::int8_t* __restrict map, int base,
-               std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::int16_t k = static_cast<std::int16_t>(std::clamp(base + map[i], 0, 32));
-        for (std::size_t c = 0; c < 4; ++c) {
-            const std::size_t at = i * 4 + c;
-            const std::int16_t difference = static_cast<std::int16_t>(to[at] - from[at]);
-            const int value = from[at] + (static_cast<std::int16_t>(k * difference) >> 5);
-            out[at] = static_cast<std::uint8_t>(value);
-        }
-    }
-}
-
-// A pixel shows `to` once its entry is above the limit.
-void hardFrame(Pixel* __restrict out, const Pixel* __restrict from, const Pixel* __restrict to,
-               const std::int8_t* __restrict map, int limit, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i] = map[i] > limit ? to[i] : from[i];
     }
 }
 
@@ -133,13 +113,13 @@ int MapWipe::frame(const PictureFrameBlock& block) {
         return 0;
     }
     const std::size_t count = pixelCount(block);
+    const bool fast = path_ == PixelPath::Fast;
     const std::int64_t elapsed = block.elapsed;
     const std::int64_t duration = block.duration;
     if (edge_ == Edge::Soft) {
         const int base = static_cast<int>(2 * (elapsed * 63 / duration));
-        softFrame(reinterpret_cast<std::uint8_t*>(block.out),
-                  reinterpret_cast<const std::uint8_t*>(block.from),
-                  reinterpret_cast<const std::uint8_t*>(block.to), map_.data(), base, count);
+        (fast ? mapSoftFast : mapSoftPlain)(block.out, block.from, block.to, map_.data(), base,
+                                            count);
         return 0;
     }
     if (elapsed == 0) {
@@ -148,7 +128,8 @@ int MapWipe::frame(const PictureFrameBlock& block) {
         copyPicture(block, block.to);
     } else {
         const int d = static_cast<int>(elapsed * 64 / duration);
-        hardFrame(block.out, block.from, block.to, map_.data(), -(d / 2), count);
+        (fast ? mapHardFast : mapHardPlain)(block.out, block.from, block.to, map_.data(), d / 2,
+                                            count);
     }
     return 0;
 }

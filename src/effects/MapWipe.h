@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
 
 namespace effects {
 
@@ -16,15 +17,19 @@ class MapWipe final : public PictureEffect {
   public:
     enum class Edge { Soft, Hard };
 
+    explicit MapWipe(PixelPath path = PixelPath::Fast) : path_(path) {}
+
     // Builds the threshold map for the picture size.
     int begin(const PictureFrameBlock& block) override;
     int frame(const PictureFrameBlock& block) override;
     int end(const PictureFrameBlock& block) override;
 
   private:
-    // Entries are thresholds 0 to -63 (soft) or 0 to -31 (hard); a byte
-    // holds them and keeps a frame's pass over the map short.
-    std::vector<std::int8_t> map_;  // empty when Begin had no pictures or no memory
+    PixelPath path_;
+    // One byte per pixel: the negated threshold, 0 to 63 (soft) or 0 to 31
+    // (hard). A byte keeps a frame's pass over the map short, and unsigned
+    // saturating byte arithmetic turns it into a weight.
+    std::vector<std::uint8_t> map_;  // empty when Begin had no pictures or no memory
     Edge edge_ = Edge::Soft;
     int width_ = 0;
     int height_ = 0;

@@ -3,55 +3,9 @@
 #include <new>
 
 #include "effects/PictureRows.h"
+#include "effects/PixelBlend.h"
 
 namespace effects {
-
-namespace {
-
-constexpr Pixel COLOUR_MASK = 0x00FFFFFFu;
-
-// (e * grey + (1024 - e) * from) >> 10 on each colour byte.
-void fadeToNegative(Pixel* __restrict out, const Pixel* __restrict from,
-                    const std::uint8_t* __restrict grey, int e, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const Pixel p = from[i];
-        const int g = e * grey[i];
-        const Pixel b = static_cast<Pixel>((g + (1024 - e) * static_cast<int>(p & 0xFF)) >> 10);
-        const Pixel gr =
-            static_cast<Pixel>((g + (1024 - e) * static_cast<int>((p >> 8) & 0xFF)) >> 10);
-        const Pixel r =
-            static_cast<Pixel>((g + (1024 - e) * static_cast<int>((p >> 16) & 0xFF)) >> 10);
-        out[i] = (out[i] & ~COLOUR_MASK) | b | (gr << 8) | (r << 16);
-    }
-}
-
-// Every colour byte takes the level of the pixel's grey: the level table
-// (v = 4 * grey - e; grey when v <= grey, 255 when v > 254, else v),
-// computed inline so that the loop vectorises.
-void burnToWhite(Pixel* __restrict out, const std::uint8_t* __restrict grey, int e,
-                 std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const int g = grey[i];
-        const int v = 4 * g - e;
-        const int level = v <= g ? g : (v > 254 ? 255 : v);
-        const Pixel l = static_cast<Pixel>(level);
-        out[i] = (out[i] & ~COLOUR_MASK) | l | (l << 8) | (l << 16);
-    }
-}
-
-// (255 * (1024 - e) + e * to) >> 10 on each colour byte.
-void whiteToPicture(Pixel* __restrict out, const Pixel* __restrict to, int e, std::size_t count) {
-    const int white = 255 * (1024 - e);
-    for (std::size_t i = 0; i < count; ++i) {
-        const Pixel p = to[i];
-        const Pixel b = static_cast<Pixel>((white + e * static_cast<int>(p & 0xFF)) >> 10);
-        const Pixel g = static_cast<Pixel>((white + e * static_cast<int>((p >> 8) & 0xFF)) >> 10);
-        const Pixel r = static_cast<Pixel>((white + e * static_cast<int>((p >> 16) & 0xFF)) >> 10);
-        out[i] = (out[i] & ~COLOUR_MASK) | b | (g << 8) | (r << 16);
-    }
-}
-
-}  // namespace
 
 int NegativeFlash::begin(const PictureFrameBlock& block) {
     end(block);
@@ -85,12 +39,17 @@ int NegativeFlash::frame(const PictureFrameBlock& block) {
     }
     const std::size_t count = pixelCount(block);
     const double c = fractionProgress(block);
+    const bool fast = path_ == PixelPath::Fast;
     if (c <= 0.4) {
-        fadeToNegative(block.out, block.from, grey_.data(), static_cast<int>(c * 2560), count);
+        const int e = static_cast<int>(c * 2560);
+        (fast ? negativeFadeFast : negativeFadePlain)(block.out, block.from, grey_.data(), e,
+                                                      count);
     } else if (c <= 0.8) {
-        burnToWhite(block.out, grey_.data(), static_cast<int>(765 - (2.5 * c - 1) * 1020), count);
+        const int e = static_cast<int>(765 - (2.5 * c - 1) * 1020);
+        (fast ? negativeBurnFast : negativeBurnPlain)(block.out, grey_.data(), e, count);
     } else {
-        whiteToPicture(block.out, block.to, static_cast<int>((5 * c - 4) * 1024), count);
+        const int e = static_cast<int>((5 * c - 4) * 1024);
+        (fast ? negativeWhiteFast : negativeWhitePlain)(block.out, block.to, e, count);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
 
 namespace effects {
 
@@ -12,12 +13,15 @@ namespace effects {
 // picture. Only the three colour bytes of each output pixel are written.
 class NegativeFlash final : public PictureEffect {
   public:
+    explicit NegativeFlash(PixelPath path = PixelPath::Fast) : path_(path) {}
+
     // Computes the grey negative of `from`.
     int begin(const PictureFrameBlock& block) override;
     int frame(const PictureFrameBlock& block) override;
     int end(const PictureFrameBlock& block) override;
 
   private:
+    PixelPath path_;
     std::vector<std::uint8_t> grey_;  // empty when Begin had no pictures or no memory
     int width_ = 0;
     int height_ = 0;

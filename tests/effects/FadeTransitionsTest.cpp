@@ -180,3 +180,39 @@ TEST(PrecomputingTransitions, DrawNothingWithoutTheirData) {
 
 }  // namespace
 }  // namespace effects
+
+namespace effects {
+namespace {
+
+std::vector<Pixel> noisePixels(std::size_t count, unsigned seed) {
+    std::vector<Pixel> pixels(count);
+    std::uint32_t x = seed;
+    for (Pixel& p : pixels) {
+        x = x * 1664525u + 1013904223u;
+        p = x;
+    }
+    return pixels;
+}
+
+// The SSE2 kernels must give the plain code's bytes, the untouched fourth
+// byte included, on every phase and on sizes that leave a tail.
+TEST(PixelPaths, FastAndPlainGiveTheSameFrames) {
+    const int w = 37, h = 23;
+    const std::vector<Pixel> from = noisePixels(w * h, 1), to = noisePixels(w * h, 2);
+    for (int slot : {40, 43, 44, 45, 67, 68, 69, 70}) {
+        SCOPED_TRACE(slot);
+        TransitionRun fast(w, h, from, to, {.seed = 1, .pixelPath = PixelPath::Fast});
+        TransitionRun plain(w, h, from, to, {.seed = 1, .pixelPath = PixelPath::Plain});
+        fast.begin(slot);
+        plain.begin(slot);
+        for (int elapsed = 0; elapsed <= 1000; elapsed += 7) {
+            ASSERT_EQ(fast.frame(slot, elapsed, 1000), plain.frame(slot, elapsed, 1000))
+                << "elapsed " << elapsed;
+        }
+        fast.end(slot);
+        plain.end(slot);
+    }
+}
+
+}  // namespace
+}  // namespace effects

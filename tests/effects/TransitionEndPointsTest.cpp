@@ -55,19 +55,23 @@ Tolerance toleranceOf(PictureHandler handler, bool available) {
 TEST(EveryPictureSlot, StartsWithFromAndEndsWithTo) {
     const struct { int width, height; } sizes[] = {{64, 48}, {100, 62}, {2, 2}};
     for (const auto& size : sizes) {
-        const std::size_t count = std::size_t(size.width) * size.height;
-        const std::vector<Pixel> from = noise(count, 1), to = noise(count, 2);
-        TransitionRun run(size.width, size.height, from, to);
-        for (int slot = 0; slot < 99; ++slot) {
-            SCOPED_TRACE("slot " + std::to_string(slot) + " at " + std::to_string(size.width) +
-                         "x" + std::to_string(size.height));
-            ASSERT_EQ(run.begin(slot), 0);
-            const PictureHandler handler = run.registry.pictureHandler(slot);
-            const Tolerance tolerance = toleranceOf(handler, isPictureHandlerAvailable(handler));
-            EXPECT_LE(largestDifference(run.frame(slot, 0, 1500), from), tolerance.atStart);
-            run.frame(slot, 750, 1500);
-            EXPECT_LE(largestDifference(run.frame(slot, 1500, 1500), to), tolerance.atEnd);
-            EXPECT_EQ(run.end(slot), 0);
+        for (PixelPath path : {PixelPath::Fast, PixelPath::Plain}) {
+            const std::size_t count = std::size_t(size.width) * size.height;
+            const std::vector<Pixel> from = noise(count, 1), to = noise(count, 2);
+            TransitionRun run(size.width, size.height, from, to, {.seed = 7, .pixelPath = path});
+            for (int slot = 0; slot < 99; ++slot) {
+                SCOPED_TRACE("slot " + std::to_string(slot) + " at " + std::to_string(size.width) +
+                             "x" + std::to_string(size.height) +
+                             (path == PixelPath::Plain ? ", plain" : ", fast"));
+                ASSERT_EQ(run.begin(slot), 0);
+                const PictureHandler handler = run.registry.pictureHandler(slot);
+                const Tolerance tolerance =
+                    toleranceOf(handler, isPictureHandlerAvailable(handler));
+                EXPECT_LE(largestDifference(run.frame(slot, 0, 1500), from), tolerance.atStart);
+                run.frame(slot, 750, 1500);
+                EXPECT_LE(largestDifference(run.frame(slot, 1500, 1500), to), tolerance.atEnd);
+                EXPECT_EQ(run.end(slot), 0);
+            }
         }
     }
 }
