@@ -83,7 +83,9 @@ void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int e
         Pixel* out = rowOf(block.out, w, row);
         const Pixel* up = verticalSource(block, motion_, true, row, edge);
         const Pixel* down = verticalSource(block, motion_, false, row, edge);
-        if (strips == 0) {
+        // Where both motions take the same row (the still part of a wipe or
+        // cover), one copy does the whole row.
+        if (strips == 0 || up == down) {
             copyPixels(out, down, w);
             continue;
         }
