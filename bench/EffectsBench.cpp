@@ -91,3 +91,32 @@ void effectArguments(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_Effect)->Apply(effectArguments)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// Begin and End of the transitions that precompute: the delay before their
+// first frame.
+void BM_EffectBegin(benchmark::State& state) {
+    const int slot = static_cast<int>(state.range(0));
+    Frames frames(STAGES[state.range(1)]);
+    effects::EffectRegistry registry(effects::EffectRegistry::Options{.seed = 1});
+    const effects::PictureFrameData data{
+        0,  frames.from.data(), frames.to.data(), frames.out.data(), frames.width, frames.height, 0,
+        100};
+    for (auto _ : state) {
+        registry.runPicture(slot, effects::EFFECT_BEGIN, &data);
+        registry.runPicture(slot, effects::EFFECT_END, nullptr);
+    }
+    state.SetLabel(effects::pictureHandlerName(registry.pictureHandler(slot)));
+}
+
+void beginArguments(benchmark::internal::Benchmark* b) {
+    for (int slot : {40, 42, 43, 68}) {
+        for (int stage = 0; stage < 2; ++stage) {
+            b->Args({slot, stage});
+        }
+    }
+}
+BENCHMARK(BM_EffectBegin)->Apply(beginArguments)->Unit(benchmark::kMillisecond);
+
+}  // namespace
