@@ -9,12 +9,18 @@ namespace effects {
 
 namespace {
 
+// Which way the edge of one strip or band travels.
+enum class Travel { Up, Down, Left, Right };
+
+// A strip count that means: the whole picture travels down (or right) as one.
+constexpr int WHOLE_PICTURE = 0;
+
 // Where one output row of an upward- or downward-moving strip comes from.
-const Pixel* verticalSource(const PictureFrameBlock& block, StripEffect::Motion motion, bool upward,
-                            int row, int edge) {
+const Pixel* verticalSource(const PictureFrameBlock& block, StripEffect::Motion motion,
+                            Travel travel, int row, int edge) {
     const int h = block.height;
     const int w = block.width;
-    if (upward) {
+    if (travel == Travel::Up) {
         if (row < edge) {
             return rowOf(block.to, w, motion == StripEffect::Motion::Wipe ? row : h - edge + row);
         }
@@ -29,9 +35,9 @@ const Pixel* verticalSource(const PictureFrameBlock& block, StripEffect::Motion 
 // One output row of a leftward- or rightward-moving band: the incoming
 // picture takes `edge` columns at the side the motion comes from.
 void drawRow(Pixel* out, const Pixel* from, const Pixel* to, int w, int edge,
-             StripEffect::Motion motion, bool leftward) {
+             StripEffect::Motion motion, Travel travel) {
     using Motion = StripEffect::Motion;
-    if (leftward) {
+    if (travel == Travel::Left) {
         copyPixels(out, motion == Motion::Push ? from + edge : from, w - edge);
         copyPixels(out + (w - edge), motion == Motion::Wipe ? to + (w - edge) : to, edge);
         return;
@@ -61,13 +67,13 @@ int StripEffect::frame(const PictureFrameBlock& block) {
             drawVertical(block, strips, edgeRows);
             break;
         case DirDown:
-            drawVertical(block, 0, edgeRows);
+            drawVertical(block, WHOLE_PICTURE, edgeRows);
             break;
         case DirLeft:
             drawHorizontal(block, strips, edgeColumns);
             break;
         case DirRight:
-            drawHorizontal(block, 0, edgeColumns);
+            drawHorizontal(block, WHOLE_PICTURE, edgeColumns);
             break;
         default:
             break;
@@ -75,17 +81,17 @@ int StripEffect::frame(const PictureFrameBlock& block) {
     return 0;
 }
 
-// strips 0 means the whole picture moving down; otherwise columns are split
-// into strips, even ones moving up and odd ones down.
+// Columns split into strips, even ones (from the left) travelling up and odd
+// ones down; or the whole picture travelling down.
 void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int edge) const {
     const int w = block.width;
     for (int row = 0; row < block.height; ++row) {
         Pixel* out = rowOf(block.out, w, row);
-        const Pixel* up = verticalSource(block, motion_, true, row, edge);
-        const Pixel* down = verticalSource(block, motion_, false, row, edge);
+        const Pixel* up = verticalSource(block, motion_, Travel::Up, row, edge);
+        const Pixel* down = verticalSource(block, motion_, Travel::Down, row, edge);
         // Where both motions take the same row (the still part of a wipe or
         // cover), one copy does the whole row.
-        if (strips == 0 || up == down) {
+        if (strips == WHOLE_PICTURE || up == down) {
             copyPixels(out, down, w);
             continue;
         }
@@ -97,18 +103,19 @@ void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int e
     }
 }
 
-// bands 0 means the whole picture moving right; otherwise rows are split into
-// bands, even ones (from the bottom) moving left and odd ones right.
+// Rows split into bands, even ones (from the bottom) travelling left and odd
+// ones right; or the whole picture travelling right.
 void StripEffect::drawHorizontal(const PictureFrameBlock& block, int bands, int edge) const {
     const int w = block.width;
     const int h = block.height;
+    const bool whole = bands == WHOLE_PICTURE;
     for (int k = 0; k < std::max(bands, 1); ++k) {
-        const int begin = bands == 0 ? 0 : bandStart(k, h, bands);
-        const int end = bands == 0 ? h : bandStart(k + 1, h, bands);
-        const bool leftward = bands != 0 && (k & 1) == 0;
+        const int begin = whole ? 0 : bandStart(k, h, bands);
+        const int end = whole ? h : bandStart(k + 1, h, bands);
+        const Travel travel = !whole && (k & 1) == 0 ? Travel::Left : Travel::Right;
         for (int row = begin; row < end; ++row) {
             drawRow(rowOf(block.out, w, row), rowOf(block.from, w, row), rowOf(block.to, w, row), w,
-                    edge, motion_, leftward);
+                    edge, motion_, travel);
         }
     }
 }
