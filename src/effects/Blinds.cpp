@@ -1,6 +1,7 @@
 #include "effects/Blinds.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "effects/EffectTables.h"
@@ -36,13 +37,18 @@ int Blinds::frame(const PictureFrameBlock& block) {
         case DirLeft: {
             const int e = static_cast<int>(std::int64_t{w} * percent / 100 / slats);
             const bool right = block.direction == DirRight;
+            // The same slats in every row: divide once per frame, not per row.
+            std::array<int, MAX_SLATS + 1> starts;
+            for (int k = 0; k <= slats; ++k) {
+                starts[static_cast<std::size_t>(k)] = bandStart(k, w, slats);
+            }
             for (int row = 0; row < h; ++row) {
                 Pixel* out = rowOf(block.out, w, row);
                 const Pixel* from = rowOf(block.from, w, row);
                 const Pixel* to = rowOf(block.to, w, row);
-                for (int k = 0; k < slats; ++k) {
-                    const int begin = bandStart(k, w, slats);
-                    const int end = bandStart(k + 1, w, slats);
+                for (std::size_t k = 0; k < static_cast<std::size_t>(slats); ++k) {
+                    const int begin = starts[k];
+                    const int end = starts[k + 1];
                     const int split = right ? begin + e : end - e;
                     const Pixel* first = right ? to : from;
                     const Pixel* second = right ? from : to;

@@ -83,8 +83,13 @@ int StripEffect::frame(const PictureFrameBlock& block) {
 
 // Columns split into strips, even ones (from the left) travelling up and odd
 // ones down; or the whole picture travelling down.
-void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int edge) const {
+void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int edge) {
     const int w = block.width;
+    // The same strips in every row: divide once per frame, not per row.
+    stripStarts_.resize(static_cast<std::size_t>(strips) + 1);
+    for (int k = 0; k <= strips; ++k) {
+        stripStarts_[static_cast<std::size_t>(k)] = bandStart(k, w, std::max(strips, 1));
+    }
     for (int row = 0; row < block.height; ++row) {
         Pixel* out = rowOf(block.out, w, row);
         const Pixel* up = verticalSource(block, motion_, Travel::Up, row, edge);
@@ -95,17 +100,17 @@ void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int e
             copyPixels(out, down, w);
             continue;
         }
-        for (int k = 0; k < strips; ++k) {
-            const int begin = bandStart(k, w, strips);
-            const int end = bandStart(k + 1, w, strips);
-            copyPixels(out + begin, ((k & 1) == 0 ? up : down) + begin, end - begin);
+        for (std::size_t k = 0; k < static_cast<std::size_t>(strips); ++k) {
+            const int begin = stripStarts_[k];
+            copyPixels(out + begin, ((k & 1) == 0 ? up : down) + begin,
+                       stripStarts_[k + 1] - begin);
         }
     }
 }
 
 // Rows split into bands, even ones (from the bottom) travelling left and odd
 // ones right; or the whole picture travelling right.
-void StripEffect::drawHorizontal(const PictureFrameBlock& block, int bands, int edge) const {
+void StripEffect::drawHorizontal(const PictureFrameBlock& block, int bands, int edge) {
     const int w = block.width;
     const int h = block.height;
     const bool whole = bands == WHOLE_PICTURE;

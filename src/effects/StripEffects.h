@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "effects/EffectHandler.h"
 
 namespace effects {
@@ -17,10 +19,11 @@ class StripEffect final : public PictureEffect {
     int frame(const PictureFrameBlock& block) override;
 
   private:
-    void drawVertical(const PictureFrameBlock& block, int strips, int edge) const;
-    void drawHorizontal(const PictureFrameBlock& block, int bands, int edge) const;
+    void drawVertical(const PictureFrameBlock& block, int strips, int edge);
+    void drawHorizontal(const PictureFrameBlock& block, int bands, int edge);
 
     Motion motion_;
+    std::vector<int> stripStarts_;  // first column of each strip, reused between frames
 };
 
 }  // namespace effects
