@@ -279,6 +279,39 @@ TEST(EffectRegistryRun, RandomSlotIsDrawnAtConstructionAndAfterEachEnd) {
     EXPECT_EQ(registry.titleHandler(53), TITLE_TABLE[play.next() % 53].handler);
 }
 
+// The random slot plays the drawn slot's handler with that slot's direction
+// and parameter; the slots still waiting for their own code cross-fade.
+TEST(EffectRegistryRun, RandomAndInterimSlotsPlayWhatTheyStandFor) {
+    // A seed whose first draw is a wipe, slide or blind: those read direction
+    // and parameter.
+    std::uint32_t seed = 1;
+    while (RandomGenerator(seed).next() % 98 < 49 || RandomGenerator(seed).next() % 98 > 84) {
+        ++seed;
+    }
+    const int drawn = RandomGenerator(seed).next() % 98;
+    const OriginPicture from(40, 30, FROM_TAG), to(40, 30, TO_TAG);
+    TransitionRun random(40, 30, from.pixels, to.pixels, {.seed = seed});
+    TransitionRun direct(40, 30, from.pixels, to.pixels, {.seed = seed});
+    random.begin(98);
+    direct.begin(drawn);
+    for (int elapsed : {100, 400, 700}) {
+        EXPECT_EQ(random.frame(98, elapsed, 1000), direct.frame(drawn, elapsed, 1000))
+            << "slot " << drawn << " at " << elapsed;
+    }
+    random.end(98);
+    direct.end(drawn);
+
+    const std::vector<Pixel> black(64, 0), white(64, 0x00FFFFFF);
+    TransitionRun interim(8, 8, black, white), crossFade(8, 8, black, white);
+    for (int slot : {0, 26, 35, 97}) {
+        interim.begin(slot);
+        crossFade.begin(41);
+        EXPECT_EQ(interim.frame(slot, 300, 1000), crossFade.frame(41, 300, 1000)) << slot;
+        interim.end(slot);
+        crossFade.end(41);
+    }
+}
+
 TEST(EffectRegistryRun, RefusesFramesItCannotDrawAndClampsElapsed) {
     const OriginPicture from(10, 4, FROM_TAG), to(10, 4, TO_TAG);
     TransitionRun run(10, 4, from.pixels, to.pixels);
