@@ -17,6 +17,8 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   # command line, tests, benchmarks
   libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # FFmpeg's filters, the yardstick of the transition benchmarks
+  libavfilter-dev
   # test oracles and independent tools used only by tests and benchmarks
   libturbojpeg0-dev libstb-dev python3 python3-olefile libgsf-bin imagemagick
   ffmpeg espeak-ng

@@ -60,9 +60,12 @@ width=$(awk '/Width:/ {print $2}' <<<"$geometry")
 height=$(awk '/Height:/ {print $2}' <<<"$geometry")
 [[ "$width"x"$height" == 1280x1024 ]] || fail "window is ${width}x${height}, not full screen"
 
-# Let it paint, then sample the screen: every pixel black.
-sleep 0.3
-colours=$(convert x:root -format %c histogram:info:- 2>/dev/null)
+# Once loading is over (its progress dialog gone) every pixel is black.
+for _ in $(seq 50); do
+  colours=$(convert x:root -format %c histogram:info:- 2>/dev/null)
+  [[ $(wc -l <<<"$colours") -eq 1 ]] && grep -q "#000000" <<<"$colours" && break
+  sleep 0.1
+done
 [[ $(wc -l <<<"$colours") -eq 1 ]] && grep -q "#000000" <<<"$colours" ||
   fail "the screen is not all black: $colours"
 

@@ -1,0 +1,122 @@
+// Cost of one transition Frame at stage sizes, next to the floor of any 2D
+// transition frame: one memcpy of a frame. Run with
+//   photoreel_bench --benchmark_filter='Effect|FrameCopy|Xfade' --benchmark_repetitions=5
+//       --benchmark_report_aggregates_only=true --benchmark_format=json > out.json
+// and bench/effects_table.py out.json for the table of ratios (medians).
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "effects/EffectOperation.h"
+#include "effects/EffectRegistry.h"
+
+namespace {
+
+using effects::Pixel;
+
+struct Stage {
+    int width, height;
+};
+constexpr Stage STAGES[] = {{1280, 1024}, {1920, 1080}};
+
+// Photo-like content is not needed: every handler's cost is independent of
+// the pixel values. Noise keeps the blends honest all the same.
+std::vector<Pixel> noise(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<Pixel> pixels(count);
+    for (Pixel& p : pixels) {
+        p = random();
+    }
+    return pixels;
+}
+
+struct Frames {
+    int width, height;
+    std::vector<Pixel> from, to, out;
+    explicit Frames(const Stage& stage)
+        : width(stage.width),
+          height(stage.height),
+          from(noise(std::size_t(width) * height, 1)),
+          to(noise(std::size_t(width) * height, 2)),
+          out(std::size_t(width) * height) {}
+};
+
+void BM_FrameCopy(benchmark::State& state) {
+    Frames frames(STAGES[state.range(0)]);
+    for (auto _ : state) {
+        std::memcpy(frames.out.data(), frames.from.data(), frames.out.size() * sizeof(Pixel));
+        benchmark::DoNotOptimize(frames.out.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FrameCopy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One Frame of a slot after its Begin; progress walks through the whole
+// transition so that every phase of a handler is paid for.
+void BM_Effect(benchmark::State& state) {
+    const int slot = static_cast<int>(state.range(0));
+    Frames frames(STAGES[state.range(1)]);
+    effects::EffectRegistry registry(effects::EffectRegistry::Options{.seed = 1});
+    effects::PictureFrameData data{
+        0,  frames.from.data(), frames.to.data(), frames.out.data(), frames.width, frames.height, 0,
+        100};
+    registry.runPicture(slot, effects::EFFECT_BEGIN, &data);
+    data.duration = 1000;
+    int elapsed = 1;
+    for (auto _ : state) {
+        data.elapsed = elapsed;
+        registry.runPicture(slot, effects::EFFECT_FRAME, &data);
+        benchmark::DoNotOptimize(frames.out.data());
+        benchmark::ClobberMemory();
+        elapsed = elapsed % 999 + 37;
+    }
+    registry.runPicture(slot, effects::EFFECT_END, nullptr);
+    state.SetLabel(effects::pictureHandlerName(registry.pictureHandler(slot)));
+}
+
+// One slot per handler and variant: a single edge and 50 strips, each map
+// type, both box directions.
+constexpr int SLOTS[] = {57, 75, 53, 73, 49, 71, 63, 61, 82, 84, 77, 79,
+                         65, 66, 39, 41, 40, 42, 43, 44, 45, 68, 69};
+
+void effectArguments(benchmark::internal::Benchmark* b) {
+    for (int slot : SLOTS) {
+        for (int stage = 0; stage < 2; ++stage) {
+            b->Args({slot, stage});
+        }
+    }
+}
+BENCHMARK(BM_Effect)->Apply(effectArguments)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// Begin and End of the transitions that precompute: the delay before their
+// first frame.
+void BM_EffectBegin(benchmark::State& state) {
+    const int slot = static_cast<int>(state.range(0));
+    Frames frames(STAGES[state.range(1)]);
+    effects::EffectRegistry registry(effects::EffectRegistry::Options{.seed = 1});
+    const effects::PictureFrameData data{
+        0,  frames.from.data(), frames.to.data(), frames.out.data(), frames.width, frames.height, 0,
+        100};
+    for (auto _ : state) {
+        registry.runPicture(slot, effects::EFFECT_BEGIN, &data);
+        registry.runPicture(slot, effects::EFFECT_END, nullptr);
+    }
+    state.SetLabel(effects::pictureHandlerName(registry.pictureHandler(slot)));
+}
+
+void beginArguments(benchmark::internal::Benchmark* b) {
+    for (int slot : {40, 42, 43, 68}) {
+        for (int stage = 0; stage < 2; ++stage) {
+            b->Args({slot, stage});
+        }
+    }
+}
+BENCHMARK(BM_EffectBegin)->Apply(beginArguments)->Unit(benchmark::kMillisecond);
+
+}  // namespace

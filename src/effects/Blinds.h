@@ -1,0 +1,16 @@
+#pragma once
+
+#include "effects/EffectHandler.h"
+
+namespace effects {
+
+// N slats (the parameter, at most 80), each revealing the incoming picture
+// from one of its edges at once.
+class Blinds final : public PictureEffect {
+  public:
+    static constexpr int MAX_SLATS = 80;
+
+    int frame(const PictureFrameBlock& block) override;
+};
+
+}  // namespace effects

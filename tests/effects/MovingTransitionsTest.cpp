@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "TransitionFixture.h"
+#include "effects/Blinds.h"
+
+namespace effects {
+namespace {
+
+using testing::FROM_TAG;
+using testing::fromAt;
+using testing::OriginPicture;
+using testing::TO_TAG;
+using testing::toAt;
+using testing::TransitionRun;
+
+constexpr Pixel BLACK = 0;
+
+// Where each output pixel of a frame must come from.
+using Expected = std::function<Pixel(int row, int column)>;
+
+struct FrameCase {
+    const char* what;
+    int slot, width, height, elapsed, duration;
+    Expected expected;
+};
+
+void expectFrame(const FrameCase& c) {
+    SCOPED_TRACE(std::string(c.what) + " (slot " + std::to_string(c.slot) + ")");
+    const OriginPicture from(c.width, c.height, FROM_TAG), to(c.width, c.height, TO_TAG);
+    TransitionRun run(c.width, c.height, from.pixels, to.pixels);
+    run.begin(c.slot);
+    run.frame(c.slot, c.elapsed, c.duration);
+    run.end(c.slot);
+    int wrong = 0;
+    for (int row = 0; row < c.height && wrong < 5; ++row) {
+        for (int column = 0; column < c.width && wrong < 5; ++column) {
+            const Pixel want = c.expected(row, column);
+            if (run.at(row, column) != want) {
+                ADD_FAILURE() << "row " << row << " column " << column << ": got " << std::hex
+                              << run.at(row, column) << ", want " << want;
+                ++wrong;
+            }
+        }
+    }
+}
+
+TEST(StripTransitions, MidPointsShowTheRightPartOfEachPicture) {
+    const FrameCase cases[] = {
+        // x = 0.5 eases to x^3 = 0.125: 10 of 80 rows. Even strips (2 columns
+        // each) rise from the bottom, odd ones descend from the top.
+        {"wipe, 50 strips up", 75, 100, 80, 500, 1000,
+         [](int r, int c) {
+             const bool even = (c / 2) % 2 == 0;
+             return (even ? r < 10 : r >= 70) ? toAt(r, c) : fromAt(r, c);
+         }},
+        {"push down: lower half shows the upper half of from", 50, 12, 80, 500, 1000,
+         [](int r, int c) { return r < 40 ? fromAt(r + 40, c) : toAt(r - 40, c); }},
+        {"push up", 49, 12, 40, 500, 1000,
+         [](int r, int c) { return r < 20 ? toAt(r + 20, c) : fromAt(r - 20, c); }},
+        {"cover up: the top of to rises in", 53, 6, 40, 500, 1000,
+         [](int r, int c) { return r < 5 ? toAt(r + 35, c) : fromAt(r, c); }},
+        {"cover down: the bottom of to descends", 54, 6, 40, 500, 1000,
+         [](int r, int c) { return r >= 35 ? toAt(r - 35, c) : fromAt(r, c); }},
+        {"wipe down", 58, 6, 40, 500, 1000,
+         [](int r, int c) { return r >= 35 ? toAt(r, c) : fromAt(r, c); }},
+        {"wipe left", 59, 80, 6, 500, 1000,
+         [](int r, int c) { return c >= 70 ? toAt(r, c) : fromAt(r, c); }},
+        {"wipe right", 60, 80, 6, 500, 1000,
+         [](int r, int c) { return c < 10 ? toAt(r, c) : fromAt(r, c); }},
+        {"cover left", 55, 80, 6, 500, 1000,
+         [](int r, int c) { return c >= 70 ? toAt(r, c - 70) : fromAt(r, c); }},
+        {"cover right", 56, 80, 6, 500, 1000,
+         [](int r, int c) { return c < 10 ? toAt(r, c + 70) : fromAt(r, c); }},
+        {"push left", 51, 80, 6, 500, 1000,
+         [](int r, int c) { return c < 40 ? fromAt(r, c + 40) : toAt(r, c - 40); }},
+        {"push right", 52, 80, 6, 500, 1000,
+         [](int r, int c) { return c < 40 ? toAt(r, c + 40) : fromAt(r, c - 40); }},
+        // 50 bands of 2 rows: even bands (from the bottom) move left, odd right;
+        // at x = 0.25, 20 of 80 columns.
+        {"push, 50 bands left", 72, 80, 100, 250, 1000,
+         [](int r, int c) {
+             if ((r / 2) % 2 == 0) {
+                 return c < 60 ? fromAt(r, c + 20) : toAt(r, c - 60);
+             }
+             return c < 20 ? toAt(r, c + 60) : fromAt(r, c - 20);
+         }},
+        // 50 strips over 120 columns are 2 or 3 columns wide: strip k starts
+        // at k * 120 / 50. x = 0.5 gives 1 of 8 rows.
+        {"wipe, 50 uneven strips", 75, 120, 8, 500, 1000,
+         [](int r, int c) {
+             int strip = 0;
+             while ((strip + 1) * 120 / 50 <= c) {
+                 ++strip;
+             }
+             const bool even = strip % 2 == 0;
+             return (even ? r < 1 : r >= 7) ? toAt(r, c) : fromAt(r, c);
+         }},
+    };
+    for (const FrameCase& c : cases) {
+        expectFrame(c);
+    }
+}
+
+TEST(SlideThroughBlack, LeavesAndArrivesOverBlack) {
+    const FrameCase cases[] = {
+        {"up, first quarter: from raised by half", 63, 6, 40, 250, 1000,
+         [](int r, int c) { return r < 20 ? BLACK : fromAt(r - 20, c); }},
+        {"up, last quarter: to coming back down", 63, 6, 40, 750, 1000,
+         [](int r, int c) { return r < 20 ? BLACK : toAt(r - 20, c); }},
+        {"right", 62, 40, 4, 250, 1000,
+         [](int r, int c) { return c < 20 ? BLACK : fromAt(r, c - 20); }},
+        {"down", 64, 6, 40, 250, 1000,
+         [](int r, int c) { return r < 20 ? fromAt(r + 20, c) : BLACK; }},
+        {"left", 61, 40, 4, 750, 1000,
+         [](int r, int c) { return c < 20 ? toAt(r, c + 20) : BLACK; }},
+    };
+    for (const FrameCase& c : cases) {
+        expectFrame(c);
+    }
+    for (int slot : {61, 62, 63, 64}) {
+        expectFrame({"half-way", slot, 10, 8, 500, 1000, [](int, int) { return BLACK; }});
+    }
+}
+
+TEST(SmearWipe, RepeatsTheLeadingRowOrColumn) {
+    const FrameCase cases[] = {
+        {"up, 1 % of 480 rows", 82, 4, 480, 10, 1000,
+         [](int r, int c) { return toAt(r < 4 ? r : 4, c); }},
+        {"down", 81, 4, 100, 250, 1000, [](int r, int c) { return toAt(r >= 75 ? r : 74, c); }},
+        {"right", 83, 100, 3, 250, 1000, [](int r, int c) { return toAt(r, c < 25 ? c : 25); }},
+        {"left", 84, 100, 3, 250, 1000, [](int r, int c) { return toAt(r, c >= 75 ? c : 75); }},
+        // 1 % of 50 columns is none: the smear takes the last column of the
+        // row instead of reading one past it.
+        {"left, narrow picture", 84, 50, 3, 10, 1000, [](int r, int) { return toAt(r, 49); }},
+    };
+    for (const FrameCase& c : cases) {
+        expectFrame(c);
+    }
+}
+
+TEST(Blinds, EachSlatFillsFromItsEdge) {
+    const FrameCase cases[] = {
+        // 16 slats of 4 rows; x = 0.5 fills 2 rows of each from its bottom.
+        {"up", 77, 3, 64, 500, 1000,
+         [](int r, int c) { return r % 4 < 2 ? toAt(r, c) : fromAt(r, c); }},
+        // x = 0.25 leaves 3 rows of `from` at the bottom of each slat.
+        {"down", 78, 3, 64, 250, 1000,
+         [](int r, int c) { return r % 4 < 3 ? fromAt(r, c) : toAt(r, c); }},
+        // 70 rows: slats of 4, the last one rows 60 to 69; 2 rows each at 0.5.
+        {"up, last slat extended", 77, 2, 70, 500, 1000,
+         [](int r, int c) { return std::min(r / 4, 15) * 4 + 2 > r ? toAt(r, c) : fromAt(r, c); }},
+        {"right", 80, 64, 2, 500, 1000,
+         [](int r, int c) { return c % 4 < 2 ? toAt(r, c) : fromAt(r, c); }},
+        {"left", 79, 64, 2, 500, 1000,
+         [](int r, int c) { return c % 4 >= 2 ? toAt(r, c) : fromAt(r, c); }},
+    };
+    for (const FrameCase& c : cases) {
+        expectFrame(c);
+    }
+}
+
+TEST(Blinds, UseAtMostEightySlats) {
+    const OriginPicture from(8, 240, FROM_TAG), to(8, 240, TO_TAG);
+    std::vector<Pixel> capped(from.pixels.size()), asked(from.pixels.size());
+    PictureFrameBlock block;
+    block.from = from.pixels.data();
+    block.to = to.pixels.data();
+    block.width = 8;
+    block.height = 240;
+    block.elapsed = 500;
+    block.duration = 1000;
+    block.direction = DirUp;
+    Blinds blinds;
+    block.out = capped.data();
+    block.parameter = 80;
+    blinds.frame(block);
+    block.out = asked.data();
+    block.parameter = 200;
+    blinds.frame(block);
+    EXPECT_EQ(asked, capped);
+    // 80 slats of 3 rows: the first row of each shows `to` at x = 0.5.
+    EXPECT_EQ(asked[0], toAt(0, 0));
+    EXPECT_EQ(asked[8], fromAt(1, 0));
+    EXPECT_EQ(asked[3 * 8], toAt(3, 0));
+}
+
+TEST(CentreBox, ClosesInAndOpensOut) {
+    const FrameCase cases[] = {
+        {"in, opening frame", 65, 20, 10, 0, 1000, [](int r, int c) { return fromAt(r, c); }},
+        {"in, half-way: a frame of 5 columns and 2 rows of to", 65, 20, 10, 500, 1000,
+         [](int r, int c) {
+             const bool frame = r < 2 || r >= 8 || c < 5 || c >= 15;
+             return frame ? toAt(r, c) : fromAt(r, c);
+         }},
+        {"in, at the end", 65, 20, 10, 1000, 1000, [](int r, int c) { return toAt(r, c); }},
+        {"out, at the start", 66, 20, 10, 0, 1000, [](int r, int c) { return fromAt(r, c); }},
+        {"out, a quarter in: a box of to, columns 8-11, rows 4-5", 66, 20, 10, 250, 1000,
+         [](int r, int c) {
+             const bool box = r >= 4 && r < 6 && c >= 8 && c < 12;
+             return box ? toAt(r, c) : fromAt(r, c);
+         }},
+        {"out, at the end", 66, 20, 10, 1000, 1000, [](int r, int c) { return toAt(r, c); }},
+    };
+    for (const FrameCase& c : cases) {
+        expectFrame(c);
+    }
+}
+
+}  // namespace
+}  // namespace effects

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TransitionFixture.h"
+
+namespace effects {
+namespace {
+
+using testing::TransitionRun;
+
+std::vector<Pixel> noise(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<Pixel> pixels(count);
+    for (Pixel& p : pixels) {
+        p = random();
+    }
+    return pixels;
+}
+
+// Largest difference of a colour byte between two frames.
+int largestDifference(const std::vector<Pixel>& a, const std::vector<Pixel>& b) {
+    int largest = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        for (int shift : {0, 8, 16}) {
+            const int d = std::abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF));
+            largest = std::max(largest, d);
+        }
+    }
+    return largest;
+}
+
+// How far a handler's first and last frames may be from the two pictures:
+// the blends reach `to` exactly, but start 127/128 of the way back to
+// `from`; the sunburst fade ends the same way.
+struct Tolerance {
+    int atStart, atEnd;
+};
+
+Tolerance toleranceOf(PictureHandler handler, bool available) {
+    if (handler == PictureHandler::FadeThroughImage) {
+        return {2, 2};
+    }
+    if (handler == PictureHandler::CrossFade || !available) {
+        return {2, 0};
+    }
+    return {0, 0};
+}
+
+// Every slot, driven as the player drives it: progress 0 shows `from` and the
+// final frame shows `to`.
+TEST(EveryPictureSlot, StartsWithFromAndEndsWithTo) {
+    const struct { int width, height; } sizes[] = {{64, 48}, {100, 62}, {2, 2}};
+    for (const auto& size : sizes) {
+        for (PixelPath path : {PixelPath::Fast, PixelPath::Plain}) {
+            const std::size_t count = std::size_t(size.width) * size.height;
+            const std::vector<Pixel> from = noise(count, 1), to = noise(count, 2);
+            TransitionRun run(size.width, size.height, from, to, {.seed = 7, .pixelPath = path});
+            for (int slot = 0; slot < 99; ++slot) {
+                SCOPED_TRACE("slot " + std::to_string(slot) + " at " + std::to_string(size.width) +
+                             "x" + std::to_string(size.height) +
+                             (path == PixelPath::Plain ? ", plain" : ", fast"));
+                ASSERT_EQ(run.begin(slot), 0);
+                const PictureHandler handler = run.registry.pictureHandler(slot);
+                const Tolerance tolerance =
+                    toleranceOf(handler, isPictureHandlerAvailable(handler));
+                EXPECT_LE(largestDifference(run.frame(slot, 0, 1500), from), tolerance.atStart);
+                run.frame(slot, 750, 1500);
+                EXPECT_LE(largestDifference(run.frame(slot, 1500, 1500), to), tolerance.atEnd);
+                EXPECT_EQ(run.end(slot), 0);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace effects
