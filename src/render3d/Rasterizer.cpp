@@ -129,11 +129,12 @@ bool Rasterizer::configure(const RasterConfig& config) {
     try {
         xTable_.resize(static_cast<std::size_t>(width_) + 1);
         yTable_.resize(static_cast<std::size_t>(height_) + 1);
+        // In 64 bits: a degenerate volume saturates the centre.
         for (int i = 0; i <= width_; ++i) {
-            xTable_[i] = truncToFixed(static_cast<float>(i - cx_ + 1) / scale_);
+            xTable_[i] = truncToFixed(static_cast<float>(std::int64_t{i} - cx_ + 1) / scale_);
         }
         for (int j = 0; j <= height_; ++j) {
-            yTable_[j] = truncToFixed(static_cast<float>(j - cy_ + 1) / scale_);
+            yTable_[j] = truncToFixed(static_cast<float>(std::int64_t{j} - cy_ + 1) / scale_);
         }
         if (resized) {
             rowOffsets_.resize(static_cast<std::size_t>(height_) + 1);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -627,6 +630,49 @@ TEST_F(SoftRendererDrawing, NothingIsDrawnAfterDestroy) {
     frontTriangle();
     gl.endPrimitive();
     EXPECT_EQ(painted(), 0);
+}
+
+TEST(SoftRendererRobustness, WildCoordinatesNeverWriteOutsideTheFrame) {
+    // The frame sits between two guard zones; triangles with huge, tiny,
+    // infinite and NaN coordinates, textured and flat, must only ever paint
+    // inside it.
+    constexpr int kW = 37, kH = 23, kGuard = 4096;
+    constexpr std::uint32_t kGuardValue = 0x5A5A5A5Au;
+    std::vector<std::uint32_t> memory(kGuard + kW * kH + kGuard, kGuardValue);
+    SoftRenderer gl;
+    gl.setViewport(0, 0, kW, kH);
+    gl.setOutputBuffer(memory.data() + kGuard);
+    gl.setMatrixMode(MODE_PROJECTION);
+    gl.frustum(-0.5, 0.5, -0.3, 0.3, 1.0, 500.0);
+    gl.setMatrixMode(MODE_MODELVIEW);
+    gl.enable(CAP_TEXTURE_2D);
+    gl.enable(CAP_LIGHTING);
+    gl.enable(CAP_LIGHT0);
+    const std::vector<std::uint32_t> texels(1024 * 2, 0x00112233u);
+    gl.bindTexture(CAP_TEXTURE_2D, 1);
+    gl.texImage2D(21, 0, 22, 1024, 2, 0, 23, 24, texels.data());
+    const float specials[] = {0.0f,  -0.0f, 1.0f,   -1.0f,   1e-30f, 1e30f,    -1e30f,
+                              3e38f, 1e-7f, 0.999f, 1.001f,  -4.0f,  INFINITY, -INFINITY,
+                              NAN,   2e9f,  -2e9f,  123.25f, -77.5f, 0.5f,     -0.25f};
+    std::mt19937 random(2024);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(specials) - 1);
+    std::uniform_real_distribution<float> ordinary(-6.0f, 6.0f);
+    auto value = [&] { return random() % 3 == 0 ? specials[pick(random)] : ordinary(random); };
+    for (int round = 0; round < 400; ++round) {
+        gl.bindTexture(CAP_TEXTURE_2D, round % 2);
+        gl.beginPrimitive(PRIM_TRIANGLES);
+        for (int v = 0; v < 30; ++v) {
+            gl.texCoord2(value(), value());
+            const float p[3] = {value(), value(), -std::abs(value())};
+            gl.vertex3(p);
+        }
+        gl.endPrimitive();
+    }
+    EXPECT_LT(std::count(memory.begin() + kGuard, memory.end() - kGuard, kGuardValue), kW * kH / 2);
+    for (int i = 0; i < kGuard; ++i) {
+        ASSERT_EQ(memory[i], kGuardValue) << "before the frame, " << kGuard - i;
+        ASSERT_EQ(memory[kGuard + kW * kH + i], kGuardValue) << "after the frame, " << i;
+    }
 }
 
 }  // namespace
