@@ -52,7 +52,8 @@ MeshTriangle& setMeshTriangle(MeshTriangle& triangle, Surface surface, ConstImag
 
 // A box of twelve plain triangles in the given colour, two per face, with
 // every texture coordinate (0, 0). The arguments come z first: the faces at
-// z0 and z1 are the ones the transitions texture. Null when memory is short.
+// z0 and z1 are the ones the transitions texture. Null when memory is short;
+// the caller frees it by dropping the pointer once the scene has it.
 //
 //   #   vertex 0       vertex 1       vertex 2
 //   0   (x1, y0, z0)   (x1, y1, z0)   (x0, y1, z0)     face z0

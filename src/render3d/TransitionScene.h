@@ -45,10 +45,16 @@ enum class FaceCulling { On, Off };
 // (renderFrame). The scene never clears the frame: the transition paints the
 // background first. Painting order, not a depth buffer, decides what is seen.
 //
-// Scene space: the camera sits at the origin looking along -z with a
-// horizontal field of one unit at distance one, near plane 1, far 500; the
-// scene origin is drawn at distance kViewDistance, where a picture spanning
-// x = -2..2 fills the output's width.
+// Scene space: y grows upward and z toward the viewer. The camera looks
+// along -z with a horizontal field of one unit at distance one (near plane
+// 1, far 500) and the scene origin is drawn kViewDistance in front of it, so
+// a picture of aspect a = width / height spanning x = -2..2 and
+// y = -2/a..2/a at z = 0 exactly fills the output.
+//
+// A transition's life: at its start, resampleImage its pictures into
+// power-of-two textures it keeps, open(), build meshes (makeBox and the face
+// setters, or setMeshTriangle) and addMesh each; per frame, paint the
+// background, pose every object, renderFrame(); at its end, close().
 //
 // One transition uses a scene at a time, on the thread that renders its
 // frames; there is no lock. Object numbers run from 1 in the order of adding;
