@@ -33,4 +33,22 @@ constexpr int fixedCeil(Fixed value) {
     return (value + kFixedOne - 1) >> kFixedShift;
 }
 
+// Float to integer truncated toward zero, as a C cast does, except that NaN
+// gives 0 and values beyond the int range saturate instead of being
+// undefined. Degenerate geometry (a zero-width volume, a vertex on the eye)
+// can produce such values; they must not become undefined behaviour.
+int truncToInt(float value);
+// truncToInt(value * 65536): a float turned into 16.16 by truncation, the
+// way the rasteriser's tables and plane equations are built.
+Fixed truncToFixed(float value);
+
+// Sums and shifts of 32-bit words that wrap modulo 2^32 like the machine
+// words they stand for; only the low bits of texel positions are ever used.
+constexpr std::int32_t wrapAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+constexpr std::int32_t wrapShiftLeft(std::int32_t value, int shift) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) << shift);
+}
+
 }  // namespace render3d
