@@ -18,7 +18,7 @@ packages=(
   # command line, tests, benchmarks
   libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   # test oracles and independent tools used only by tests and benchmarks
-  libturbojpeg0-dev libstb-dev python3 python3-olefile libgsf-bin imagemagick
+  libturbojpeg0-dev libstb-dev libjpeg-turbo-progs python3 python3-olefile libgsf-bin imagemagick
   # window tests without a display
   xvfb xauth xdotool x11-utils
 )
