@@ -30,6 +30,7 @@ struct Photo {
     const char* name;
     int width, height;
     const char* cjpegOptions;
+    int noise = 4;  // sensor noise, levels
 };
 
 const Photo kPhotos[] = {
@@ -37,6 +38,8 @@ const Photo kPhotos[] = {
     {"1280x960_422", 1280, 960, "-quality 90 -sample 2x1"},
     {"1280x960_444", 1280, 960, "-quality 90 -sample 1x1"},
     {"1280x960_420_restart", 1280, 960, "-quality 90 -sample 2x2 -restart 1"},
+    // Camera-like density (several bits per pixel): entropy decoding dominates.
+    {"1280x960_420_dense", 1280, 960, "-quality 95 -sample 2x2", 14},
     {"4000x3000_420", 4000, 3000, "-quality 90 -sample 2x2"},
     {"4000x3000_422", 4000, 3000, "-quality 90 -sample 2x1"},
     {"4000x3000_444", 4000, 3000, "-quality 90 -sample 1x1"},
@@ -50,9 +53,11 @@ const std::vector<std::uint8_t>& photo(const Photo& p) {
         return it->second;
     }
     static testing::ScratchDirectory scratch;
-    const std::string ppm = scratch.path() + "/" + std::to_string(p.width) + ".ppm";
+    const std::string ppm =
+        scratch.path() + "/" + std::to_string(p.width) + "_" + std::to_string(p.noise) + ".ppm";
     if (!testing::readFile(ppm)) {
-        testing::writePpm(ppm, testing::synthesizePhoto(p.width, p.height, 7), p.width, p.height);
+        testing::writePpm(ppm, testing::synthesizePhoto(p.width, p.height, 7, p.noise), p.width,
+                          p.height);
     }
     const std::string jpg = scratch.path() + "/" + p.name + ".jpg";
     testing::run("cjpeg -baseline " + std::string(p.cjpegOptions) + " -outfile " + jpg + " " + ppm);

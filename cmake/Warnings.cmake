@@ -1,7 +1,9 @@
 # Warnings for our own targets. Third-party headers come in as SYSTEM includes
 # (imported targets), so their warnings do not count against us.
 add_library(photoreel_warnings INTERFACE)
-target_compile_options(photoreel_warnings INTERFACE -Wall -Wextra -Wshadow=local -Wnon-virtual-dtor)
+# -Wshadow=local is gcc's spelling; clang (the fuzz preset) has no such option.
+target_compile_options(photoreel_warnings INTERFACE -Wall -Wextra -Wnon-virtual-dtor
+  $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
 if(PHOTOREEL_WERROR)
   target_compile_options(photoreel_warnings INTERFACE -Werror)
 endif()

@@ -33,26 +33,56 @@ class JpegBitReader {
     }
     void setUnstuff(bool on) { unstuff_ = on; }
 
+    // The reading state, for a hot loop to keep in registers: take it with
+    // cursor(), work on it with the static functions, give it back with
+    // setCursor() before calling anything else of the reader.
+    struct Cursor {
+        std::uint64_t bits;
+        int count;
+        const std::uint8_t* pos;
+        const std::uint8_t* end;
+
+        std::uint32_t peek(int n) const { return static_cast<std::uint32_t>(bits >> (64 - n)); }
+        void consume(int n) {
+            bits <<= n;
+            count -= n;
+        }
+    };
+    Cursor cursor() const { return {bits_, count_, pos_, end_}; }
+    void setCursor(const Cursor& c) {
+        bits_ = c.bits;
+        count_ = c.count;
+        pos_ = c.pos;
+        end_ = c.end;
+    }
+
     // Makes at least 33 bits available: one Huffman code and its extra bits.
-    void fill() {
-        if (count_ > 32) {
+    void fill(Cursor& c) {
+        if (c.count > 32) {
             return;
         }
-        if (end_ - pos_ >= 8) {
+        if (c.end - c.pos >= 8) {
             std::uint64_t v;
-            std::memcpy(&v, pos_, 8);
+            std::memcpy(&v, c.pos, 8);
             v = __builtin_bswap64(v);
             // Any 0xFF byte in the next eight needs the byte-wise way.
             if ((((~v) - 0x0101010101010101ull) & v & 0x8080808080808080ull) == 0) {
-                const int n = (63 - count_) >> 3;
+                const int n = (63 - c.count) >> 3;
                 const std::uint64_t top = (v >> (64 - 8 * n)) << (64 - 8 * n);
-                bits_ |= top >> count_;
-                count_ += 8 * n;
-                pos_ += n;
+                c.bits |= top >> c.count;
+                c.count += 8 * n;
+                c.pos += n;
                 return;
             }
         }
+        setCursor(c);
         fillSlow();
+        c = cursor();
+    }
+    void fill() {
+        Cursor c = cursor();
+        fill(c);
+        setCursor(c);
     }
 
     // The next n bits (1..32) without consuming them; needs count() >= n.

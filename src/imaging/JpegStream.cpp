@@ -18,8 +18,8 @@ inline std::int32_t extend(std::uint32_t bits, int size) {
     return v < (1 << (size - 1)) ? v - ((1 << size) - 1) : v;
 }
 
-// Needs 16 bits in the reader.
-inline int decodeSymbol(JpegBitReader& reader, const JpegHuffmanTable& table) {
+// Needs 16 bits in the cursor.
+inline int decodeSymbol(JpegBitReader::Cursor& reader, const JpegHuffmanTable& table) {
     std::uint32_t e = table.first[reader.peek(JPEG_HUFF_LOOKAHEAD)];
     if (e & JpegHuffmanTable::kSecondLevel) {
         const std::size_t base = static_cast<std::size_t>(e & ~JpegHuffmanTable::kSecondLevel)
@@ -61,6 +61,7 @@ JpegResult JpegStream::decode(ByteSource& source, DibImage& image,
                               const JpegDecodeOptions& options) {
     options_ = options;
     idct_ = &jpegIdct(options.path);
+    dcLevelShift_ = levelShift(*idct_);
     error_.clear();
     messages_.clear();
     for (Quantisation& q : quantisation_) {
@@ -388,12 +389,12 @@ bool JpegStream::readScan(DibImage& image) {
 }
 
 bool JpegStream::decodeBlock(Component& c, std::uint8_t* out) {
-    JpegBitReader& br = reader_;
+    JpegBitReader::Cursor br = reader_.cursor();
     const JpegHuffmanTable& dc = dcTables_[static_cast<std::size_t>(c.td)];
     const JpegHuffmanTable& ac = acTables_[static_cast<std::size_t>(c.ta)];
     std::int16_t* block = block_.data();
 
-    br.fill();
+    reader_.fill(br);
     const int s = decodeSymbol(br, dc);
     if (s != 0) {
         const std::int32_t diff = extend(br.peek(s), s);
@@ -402,13 +403,12 @@ bool JpegStream::decodeBlock(Component& c, std::uint8_t* out) {
         c.predictor = static_cast<std::int32_t>(static_cast<std::uint32_t>(c.predictor) +
                                                 static_cast<std::uint32_t>(diff));
     }
-    block[0] =
-        static_cast<std::int16_t>(dequantise(c.predictor, c.factors[0]) + levelShift(*idct_));
+    block[0] = static_cast<std::int16_t>(dequantise(c.predictor, c.factors[0]) + dcLevelShift_);
 
     bool acSeen = false;
     int k = 1;  // the next zigzag position
     for (;;) {
-        br.fill();
+        reader_.fill(br);
         const std::int32_t fast = ac.fastAc[br.peek(JPEG_HUFF_LOOKAHEAD)];
         std::int32_t value;
         if (fast != 0) {
@@ -424,6 +424,7 @@ bool JpegStream::decodeBlock(Component& c, std::uint8_t* out) {
             if (rs == 0xF0) {
                 k += 16;
                 if (k > 64) {
+                    reader_.setCursor(br);
                     return fail("coefficient run beyond position 63");
                 }
                 continue;
@@ -436,6 +437,7 @@ bool JpegStream::decodeBlock(Component& c, std::uint8_t* out) {
             }
         }
         if (k > 63) {
+            reader_.setCursor(br);
             return fail("coefficient position " + std::to_string(k) + " beyond 63");
         }
         block[JPEG_NATURAL_ORDER[static_cast<std::size_t>(k)]] =
@@ -446,6 +448,7 @@ bool JpegStream::decodeBlock(Component& c, std::uint8_t* out) {
         }
         ++k;
     }
+    reader_.setCursor(br);
 
     if (acSeen) {
         idct_->transform(block, out, static_cast<std::ptrdiff_t>(c.stride));

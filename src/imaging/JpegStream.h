@@ -102,6 +102,7 @@ class JpegStream {
 
     JpegDecodeOptions options_;
     const JpegIdct* idct_ = nullptr;
+    std::int32_t dcLevelShift_ = 0;
     JpegBitReader reader_;
     JpegColourConverter converter_;
     std::vector<std::uint8_t> segment_;

@@ -50,7 +50,7 @@ struct ValueNoise {
 
 }  // namespace
 
-std::vector<std::uint8_t> synthesizePhoto(int width, int height, unsigned seed) {
+std::vector<std::uint8_t> synthesizePhoto(int width, int height, unsigned seed, int noise) {
     Lcg rng{seed * 2654435761u + 1};
     ValueNoise coarse(4, rng), medium(24, rng), fine(160, rng), grain(600, rng);
     struct Disc {
@@ -101,8 +101,9 @@ std::vector<std::uint8_t> synthesizePhoto(int width, int height, unsigned seed) 
                 c[0] = c[1] = c[2] = 15;
             }
             for (int k = 0; k < 3; ++k) {
-                const double noise = static_cast<double>(static_cast<int>(rng.next() % 9) - 4);
-                const double value = std::lround(c[k] + noise);
+                const auto span = static_cast<std::uint32_t>(2 * noise + 1);
+                const double value = std::lround(
+                    c[k] + static_cast<double>(static_cast<int>(rng.next() % span) - noise));
                 rgb[(static_cast<std::size_t>(y) * width + x) * 3 + k] =
                     static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
             }

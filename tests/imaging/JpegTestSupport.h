@@ -11,8 +11,9 @@
 namespace imaging::testing {
 
 // A deterministic photo-like RGB picture (sky gradient, shaded shapes with
-// hard edges, fine texture, thin lines, sensor noise), rows top-down.
-std::vector<std::uint8_t> synthesizePhoto(int width, int height, unsigned seed);
+// hard edges, fine texture, thin lines, sensor noise of +-noise levels),
+// rows top-down.
+std::vector<std::uint8_t> synthesizePhoto(int width, int height, unsigned seed, int noise = 4);
 
 // Writes a binary PPM.
 bool writePpm(const std::string& path, const std::vector<std::uint8_t>& rgb, int width, int height);
