@@ -20,7 +20,7 @@ packages=(
   # FFmpeg's filters, the yardstick of the transition benchmarks
   libavfilter-dev
   # test oracles and independent tools used only by tests and benchmarks
-  libturbojpeg0-dev libstb-dev python3 python3-olefile libgsf-bin imagemagick
+  libturbojpeg0-dev libstb-dev libjpeg-turbo-progs python3 python3-olefile libgsf-bin imagemagick
   ffmpeg espeak-ng
   # window tests without a display
   xvfb xauth xdotool x11-utils
