@@ -53,11 +53,14 @@ const Encoding kEncodings[] = {
 struct Source {
     const char* name;
     int width, height;
+    const char* builtIn = nullptr;  // an ImageMagick picture instead of a synthetic one
 };
 const Source kSources[] = {
     {"640x480", 640, 480},
     {"301x203", 301, 203},  // no side a multiple of 8 or 16
     {"17x9", 17, 9},
+    // ImageMagick's built-in photograph (70 x 46), enlarged.
+    {"rose", 0, 0, "rose: -resize 400%"},
 };
 
 class JpegCorpus : public ::testing::Test {
@@ -70,8 +73,12 @@ class JpegCorpus : public ::testing::Test {
         unsigned seed = 1;
         for (const Source& s : kSources) {
             const std::string ppm = scratch_->path() + "/" + s.name + ".ppm";
-            ASSERT_TRUE(
-                writePpm(ppm, synthesizePhoto(s.width, s.height, seed++), s.width, s.height));
+            if (s.builtIn) {
+                ASSERT_TRUE(run("convert " + std::string(s.builtIn) + " '" + ppm + "'"));
+            } else {
+                ASSERT_TRUE(
+                    writePpm(ppm, synthesizePhoto(s.width, s.height, seed++), s.width, s.height));
+            }
             for (const Encoding& e : kEncodings) {
                 const std::string jpg = scratch_->path() + "/" + s.name + " " + e.name + ".jpg";
                 const std::string command = std::string(e.tool) == "cjpeg"
