@@ -48,7 +48,15 @@ class Clock {
     // Starts a thread that belongs to the show: on a virtual clock it counts
     // as busy from this call until it waits through the clock or ends.
     virtual std::thread startThread(std::string name, std::function<void()> body) = 0;
+
+    // Waits for a thread to end. On a virtual clock the caller counts as
+    // idle meanwhile, so the thread it waits for can still sleep its way out.
+    virtual void joinThread(std::thread& thread) = 0;
 };
+
+// Lowers the calling thread to idle priority: it only gets the processor
+// when nothing else wants it.
+void lowerCurrentThreadToIdlePriority();
 
 // Names the calling thread for debuggers and `top -H` (at most 15 characters
 // are kept).

@@ -33,7 +33,7 @@ void PeriodicTimer::stop() {
     std::lock_guard lock(control_);
     stopRequest_->set();
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) {
-        thread_.join();
+        clock_.joinThread(thread_);
         timerThread_ = std::thread::id{};
     }
     running_ = false;

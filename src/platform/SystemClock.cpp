@@ -1,6 +1,9 @@
 #include "platform/SystemClock.h"
 
 #include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -60,6 +63,14 @@ class SystemEvent final : public ClockEvent {
 
 }  // namespace
 
+void lowerCurrentThreadToIdlePriority() {
+    sched_param parameters{};
+    parameters.sched_priority = 0;
+    if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters) != 0) {
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+    }
+}
+
 void nameCurrentThread(const std::string& name) {
     pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
 }
@@ -76,6 +87,12 @@ void SystemClock::sleepMs(Millis ms) {
 
 std::unique_ptr<ClockEvent> SystemClock::createEvent(EventReset reset) {
     return std::make_unique<SystemEvent>(reset);
+}
+
+void SystemClock::joinThread(std::thread& thread) {
+    if (thread.joinable()) {
+        thread.join();
+    }
 }
 
 std::thread SystemClock::startThread(std::string name, std::function<void()> body) {

@@ -13,6 +13,7 @@ class SystemClock final : public Clock {
     void sleepMs(Millis ms) override;
     std::unique_ptr<ClockEvent> createEvent(EventReset reset) override;
     std::thread startThread(std::string name, std::function<void()> body) override;
+    void joinThread(std::thread& thread) override;
 
   private:
     std::int64_t startNs_;

@@ -65,6 +65,22 @@ std::thread VirtualClock::startThread(std::string name, std::function<void()> bo
     });
 }
 
+void VirtualClock::joinThread(std::thread& thread) {
+    if (!thread.joinable()) {
+        return;
+    }
+    const bool participant = callerIsParticipant();
+    if (participant) {
+        std::lock_guard lock(mutex_);
+        threadBecameIdle();
+    }
+    thread.join();
+    if (participant) {
+        std::lock_guard lock(mutex_);
+        ++busy_;
+    }
+}
+
 void VirtualClock::advanceBy(Millis ms) {
     std::unique_lock lock(mutex_);
     const std::uint64_t target = now_ + ms;

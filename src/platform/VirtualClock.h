@@ -33,6 +33,7 @@ class VirtualClock final : public Clock {
     void sleepMs(Millis ms) override;
     std::unique_ptr<ClockEvent> createEvent(EventReset reset) override;
     std::thread startThread(std::string name, std::function<void()> body) override;
+    void joinThread(std::thread& thread) override;
 
     // Manual mode: moves time forward by ms (see above). Returns when the show
     // threads are idle at the new time.

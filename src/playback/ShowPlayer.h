@@ -1,10 +1,18 @@
 #pragma once
 
+#include <string>
+
 #include "film/Film.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 
 namespace playback {
+
+// What a player needs from the viewer besides the film.
+struct ShowContext {
+    platform::Platform& platform;
+    std::string packagePath;  // pictures are read from here by offset
+};
 
 // What the application shell asks of the object that plays a film: the
 // player window takes the main window's screen, runs the show on its worker

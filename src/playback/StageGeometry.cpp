@@ -56,4 +56,19 @@ StageRect computeStage(int clientWidth, int clientHeight, int sizeMode) {
     return stage;
 }
 
+StageRect computeFilledStage(int clientWidth, int clientHeight) {
+    if (clientWidth <= 0 || clientHeight <= 0) {
+        return {};
+    }
+    int width = clientWidth;
+    int height = width * 3 / 4;
+    if (height > clientHeight) {
+        height = clientHeight;
+        width = height * 4 / 3;
+    }
+    width &= ~1;
+    height &= ~1;
+    return {(clientWidth - width) / 2, (clientHeight - height) / 2, width, height};
+}
+
 }  // namespace playback

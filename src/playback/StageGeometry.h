@@ -18,4 +18,8 @@ struct StageRect {
 // fits, centred.
 StageRect computeStage(int clientWidth, int clientHeight, int sizeMode);
 
+// The largest even 4:3 rectangle that fits the client area, centred: for
+// screens where the four fixed sizes waste space.
+StageRect computeFilledStage(int clientWidth, int clientHeight);
+
 }  // namespace playback

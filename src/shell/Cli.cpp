@@ -11,6 +11,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
+#include "playback/PlayerWindow.h"
 #include "shell/ExtractCommand.h"
 #include "shell/FilmInfo.h"
 #include "shell/PackCommand.h"
@@ -51,10 +52,21 @@ std::optional<platform::Size> parseSize(const std::string& text) {
 
 struct PlayOptions {
     std::string film;
+    int frameMs = 55;
+    std::string stage = "fixed";
     std::string windowed;
     bool headless = false;
     long long quitAfterMs = -1;
 };
+
+PlayerFactory playerFactory(const PlayOptions& cli) {
+    playback::PlayerOptions options;
+    options.frameMs = cli.frameMs;
+    options.fillStage = cli.stage == "fill";
+    return [options](const playback::ShowContext& context) {
+        return std::make_unique<playback::PlayerWindow>(context, options);
+    };
+}
 
 int play(const PlayOptions& cli) {
     ViewerOptions options;
@@ -81,7 +93,7 @@ int play(const PlayOptions& cli) {
         if (cli.quitAfterMs >= 0) {
             platform.scriptKey(static_cast<platform::Millis>(cli.quitAfterMs), platform::VK_ESCAPE);
         }
-        return runViewer(platform, options, nullptr);
+        return runViewer(platform, options, playerFactory(cli));
     }
 
     platform::SdlPlatform platform;
@@ -89,7 +101,7 @@ int play(const PlayOptions& cli) {
     platform::TerminationSignals::setHandler([&platform](int) {
         platform.messages().postMessage({platform::WM_CLOSE, 0, 0});
     });
-    const int code = runViewer(platform, options, nullptr);
+    const int code = runViewer(platform, options, playerFactory(cli));
     platform::TerminationSignals::setHandler(nullptr);
     return code;
 }
@@ -111,6 +123,13 @@ int runCommandLine(int argc, char** argv) {
                    "Play in a window of WIDTHxHEIGHT pixels instead of full screen");
     app.add_flag("--headless", playOptions.headless,
                  "Play without a screen on a virtual clock (frames are only recorded)");
+    app.add_option("--frame-ms", playOptions.frameMs,
+                   "Least time between transition frames (the original viewer: 55)")
+        ->check(CLI::Range(1, 1000));
+    app.add_option("--stage", playOptions.stage,
+                   "fixed: the four stage sizes of the original viewer; fill: the largest 4:3 "
+                   "stage that fits the screen")
+        ->check(CLI::IsMember({"fixed", "fill"}));
     app.add_option("--quit-after", playOptions.quitAfterMs,
                    "With --headless: press Esc after this many milliseconds of show time")
         ->check(CLI::NonNegativeNumber);

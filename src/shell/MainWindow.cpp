@@ -91,7 +91,7 @@ int MainWindow::startPlayer() {
     if (!playerFactory_) {
         return 0;  // nothing can play yet: the window stays black until Esc
     }
-    player_ = playerFactory_();
+    player_ = playerFactory_(playback::ShowContext{platform_, loader_->packagePath()});
     if (!player_) {
         return 0;
     }

@@ -22,7 +22,8 @@ inline constexpr std::size_t kMaxFilmPathLength = 259;
 // 1 when the media backend that plays clips and compressed music works here.
 int probeMediaGraph(platform::Platform& platform);
 
-using PlayerFactory = std::function<std::unique_ptr<playback::ShowPlayer>()>;
+using PlayerFactory =
+    std::function<std::unique_ptr<playback::ShowPlayer>(const playback::ShowContext&)>;
 
 // The FilmPlayer main window: it loads the film when it is created, starts
 // and stops the player, routes input, and tears everything down in a fixed

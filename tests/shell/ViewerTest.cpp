@@ -131,7 +131,10 @@ TEST_F(ViewerTest, EscDuringTheDetachWaitsForTheLoadToEnd) {
     // Already waiting when the load starts: the detach pumps it, and the
     // window must not tear the loader down under its feet.
     platform.messages().postMessage({WM_KEYDOWN, static_cast<std::uintptr_t>(VK_ESCAPE), 1});
-    EXPECT_EQ(run(platform, package, [&log] { return std::make_unique<FakePlayer>(log, 1); }), 0);
+    EXPECT_EQ(
+        run(platform, package,
+            [&log](const playback::ShowContext&) { return std::make_unique<FakePlayer>(log, 1); }),
+        0);
     EXPECT_TRUE(log.calls.empty());  // the show never started
     EXPECT_TRUE(platform.messageBoxes().empty());
     EXPECT_TRUE(showTempIsEmpty());
@@ -155,7 +158,9 @@ TEST_F(ViewerTest, RoutesInputToThePlayerAndTearsItDownOnEsc) {
     platform.scriptKey(400, VK_ESCAPE);
     platform.scriptKey(500, VK_PRIOR);  // after Esc: no player, ignored
 
-    const int code = run(platform, film_, [&log] { return std::make_unique<FakePlayer>(log, 1); });
+    const int code = run(platform, film_, [&log](const playback::ShowContext&) {
+        return std::make_unique<FakePlayer>(log, 1);
+    });
 
     EXPECT_EQ(code, 0);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"create 1 1", "destroy"}));
@@ -173,7 +178,10 @@ TEST_F(ViewerTest, ACloseFromTheDesktopTearsDownLikeEsc) {
     HeadlessPlatform platform;
     PlayerLog log;
     platform.scriptMessage(700, {WM_CLOSE, 0, 0});
-    EXPECT_EQ(run(platform, film_, [&log] { return std::make_unique<FakePlayer>(log, 1); }), 0);
+    EXPECT_EQ(
+        run(platform, film_,
+            [&log](const playback::ShowContext&) { return std::make_unique<FakePlayer>(log, 1); }),
+        0);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"create 1 1", "destroy"}));
     EXPECT_TRUE(showTempIsEmpty());
 }
@@ -183,7 +191,10 @@ TEST_F(ViewerTest, APlayerThatFailsToStartLeavesABlackWindowUntilEsc) {
     PlayerLog log;
     platform.scriptKey(100, VK_NEXT);
     platform.scriptKey(200, VK_ESCAPE);
-    EXPECT_EQ(run(platform, film_, [&log] { return std::make_unique<FakePlayer>(log, 0); }), 0);
+    EXPECT_EQ(
+        run(platform, film_,
+            [&log](const playback::ShowContext&) { return std::make_unique<FakePlayer>(log, 0); }),
+        0);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"create 1 1", "destroy"}));
 }
 

@@ -1,0 +1,545 @@
+#include "playback/PlayerWindow.h"
+
+#include "platform/Trace.h"
+
+namespace playback {
+
+using namespace platform;
+
+namespace {
+
+constexpr Millis kTitlePhaseMs = 3000;
+constexpr std::size_t kMaxTitlesShown = 10;
+
+SourceRect rectOf(const film::SourceRect& source) {
+    return {source.left, source.top, source.right, source.bottom};
+}
+
+}  // namespace
+
+PlayerWindow::PlayerWindow(const ShowContext& context, PlayerOptions options)
+    : platform_(context.platform),
+      clock_(context.platform.clock()),
+      packagePath_(context.packagePath),
+      options_(options),
+      itemMusic_(std::make_unique<SilentMusic>()),
+      filmMusic_(std::make_unique<SilentMusic>()),
+      clips_(std::make_unique<NoClips>()),
+      presentations_(std::make_unique<NoPresentations>()) {}
+
+PlayerWindow::~PlayerWindow() {
+    destroyWindow();
+}
+
+void PlayerWindow::setMusic(std::unique_ptr<MusicHook> itemMusic,
+                            std::unique_ptr<MusicHook> filmMusic) {
+    itemMusic_ = std::move(itemMusic);
+    filmMusic_ = std::move(filmMusic);
+}
+
+void PlayerWindow::setClips(std::unique_ptr<ClipHook> clips) {
+    clips_ = std::move(clips);
+}
+
+void PlayerWindow::setPresentations(std::unique_ptr<PresentationHook> presentations) {
+    presentations_ = std::move(presentations);
+}
+
+int PlayerWindow::create(Window& window, const film::Film& film, bool, int startNumber,
+                         int sizeMode) {
+    window_ = &window;
+    const Size client = window.clientSize();
+    stage_ = options_.fillStage ? computeFilledStage(client.width, client.height)
+                                : computeStage(client.width, client.height, sizeMode);
+    if (stage_.width <= 0 || stage_.height <= 0) {
+        return 0;
+    }
+    deck_ = std::make_unique<PhotoDeck>(packagePath_);
+    effects::EffectRegistry::Options registryOptions;
+    registryOptions.seed =
+        options_.effectSeed != 0 ? options_.effectSeed : static_cast<std::uint32_t>(time(nullptr));
+    registryOptions.dialogs = &platform_.dialogs();
+    compositor_ = std::make_unique<FrameCompositor>(client.width, client.height, stage_.width,
+                                                    stage_.height, registryOptions);
+    compositor_->setUpTables();
+    stepTimer_ = std::make_unique<PeriodicTimer>(clock_);
+    film_ = &film;
+    film::FilmItem before;
+    before.number = (startNumber == 0 ? 1 : startNumber) - 1;
+    before.type = film::ITEM_PHOTO;
+    setCurrentItem(before);
+    window.setKeepAwake(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+    return start();
+}
+
+int PlayerWindow::start() {
+    if (!compositor_->createFrames()) {
+        trace("cannot create the stage frames");
+    }
+    preparedEvent_ = clock_.createEvent(EventReset::Auto);
+    resumeEvent_ = clock_.createEvent(EventReset::Manual);
+    resumeEvent_->set();
+    loop_ = film_->loop();
+    playMode_ = film_->playMode();
+    clipFitFlag_ = film_->clipFitFlag();
+    const std::string music = film_->musicPath();
+    if (!music.empty()) {
+        filmMusic_->play(music);
+        filmMusicPlaying_ = true;
+    }
+    window_->showCursor(false);
+
+    prepared_ = false;
+    playRunning_ = true;
+    prepareRunning_ = true;
+    advanceRequested_ = false;
+    prepareThread_ = clock_.startThread("prepare", [this] { prepareThreadBody(); });
+    playThread_ = clock_.startThread("play", [this] { playThreadBody(); });
+    started_ = true;
+
+    // Presses made before the show do not count.
+    MessageQueue& queue = platform_.messages();
+    queue.keyPressedSinceLastQuery(VK_ESCAPE);
+    if (playMode_ == film::PLAYMODE_MANUAL) {
+        queue.keyPressedSinceLastQuery(VK_PRIOR);
+        queue.keyPressedSinceLastQuery(VK_NEXT);
+    }
+    if (playMode_ == film::PLAYMODE_TIMED) {
+        stepTimer_->start(500, [this] { timerTick(); });
+    } else {
+        advanceRequested_ = true;
+    }
+    return 1;
+}
+
+void PlayerWindow::stop() {
+    if (!started_) {
+        return;
+    }
+    started_ = false;
+    window_->showCursor(true);
+    playRunning_ = false;
+    clock_.joinThread(playThread_);
+    prepareRunning_ = false;
+    resumeEvent_->set();  // a paused preparation must see that it is over
+    clock_.joinThread(prepareThread_);
+    clips_->stopClip(true);
+    stepTimer_->stop();  // waits for a callback that is running
+    advanceRequested_ = false;
+    if (itemMusicPlaying_) {
+        itemMusic_->stop();
+    }
+    if (filmMusicPlaying_) {
+        filmMusic_->stop();
+    }
+    itemMusicPlaying_ = filmMusicPlaying_ = false;
+}
+
+void PlayerWindow::destroyWindow() {
+    if (window_ == nullptr) {
+        return;
+    }
+    stop();
+    if (compositor_) {
+        compositor_->freeFrames();
+    }
+    deck_.reset();
+    compositor_.reset();
+    stepTimer_.reset();
+    window_->setKeepAwake(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+    window_->setKeepAwake(ES_CONTINUOUS);
+    window_ = nullptr;
+}
+
+film::FilmItem PlayerWindow::currentItemCopy() {
+    std::lock_guard lock(lock_);
+    return currentItem_;
+}
+
+void PlayerWindow::setCurrentItem(const film::FilmItem& item) {
+    std::lock_guard lock(lock_);
+    currentItem_ = item;
+    currentType_ = item.type;
+}
+
+void PlayerWindow::timerTick() {
+    // A clip plays to its end: the show moves on at the first tick after it.
+    if (currentType_.load() != film::ITEM_CLIP || !clips_->isPlaying()) {
+        advanceRequested_ = true;
+    }
+}
+
+void PlayerWindow::playThreadBody() {
+    while (playRunning_) {
+        if (advanceRequested_.exchange(false)) {
+            step();
+        } else {
+            clock_.sleepMs(10);
+        }
+    }
+}
+
+void PlayerWindow::pausePreparation() {
+    preparationPaused_ = true;
+    resumeEvent_->reset();
+}
+
+void PlayerWindow::resumePreparation() {
+    preparationPaused_ = false;
+    resumeEvent_->set();
+}
+
+void PlayerWindow::prepareThreadBody() {
+    lowerCurrentThreadToIdlePriority();
+    while (prepareRunning_) {
+        // Paused while a transition runs: the pause takes effect here, never
+        // while the lock is held.
+        if (preparationPaused_) {
+            resumeEvent_->wait(ClockEvent::kWaitForever);
+            continue;
+        }
+        const film::FilmItem current = currentItemCopy();
+        film::FilmItem next = film_->getItem(current.number + 1);
+        if (prepared_) {
+            clock_.sleepMs(100);
+            continue;
+        }
+        if (next.number == -1) {
+            next = film_->getItem(1);  // used only by a looping film
+        }
+        bool ok = false;
+        {
+            std::lock_guard lock(lock_);
+            switch (next.type) {
+                case film::ITEM_PHOTO:
+                    ok = deck_->prepare(next.picture.fileName, next.overlay.fileName, &nextPicture_,
+                                        &nextOverlay_);
+                    if (!ok) {
+                        // Never let a step draw a stale picture for this item.
+                        nextPicture_ = nextOverlay_ = nullptr;
+                    }
+                    break;
+                case film::ITEM_CLIP:
+                    nextOverlay_ = nullptr;
+                    ok = clips_->prepare(next, &nextPicture_);
+                    break;
+                case film::ITEM_SHOW:
+                    nextPicture_ = nextOverlay_ = nullptr;
+                    ok = true;
+                    break;
+                default:
+                    break;
+            }
+        }
+        if (ok) {
+            prepared_ = true;
+            preparedNumber_ = next.number;
+        }
+        preparedEvent_->set();
+        if (!ok) {
+            clock_.sleepMs(100);  // a broken item is retried, but not in a busy loop
+        }
+    }
+}
+
+bool PlayerWindow::escapePressed() {
+    return platform_.messages().keyPressedSinceLastQuery(VK_ESCAPE);
+}
+
+void PlayerWindow::paceFrame(Millis frameStart) {
+    const Millis spent = clock_.nowMs() - frameStart;
+    if (spent < static_cast<Millis>(options_.frameMs)) {
+        clock_.sleepMs(static_cast<Millis>(options_.frameMs) - spent);
+    }
+}
+
+void PlayerWindow::postEscapeToParent() {
+    platform_.messages().postMessage({WM_KEYDOWN, static_cast<std::uintptr_t>(VK_ESCAPE), 1});
+}
+
+void PlayerWindow::step() {
+    const Millis stepStart = clock_.nowMs();
+    const film::FilmItem current = currentItemCopy();
+    film::FilmItem next = film_->getItem(current.number + 1);
+    if (next.number == -1) {
+        if (!loop_) {
+            postEscapeToParent();
+            return;
+        }
+        next = film_->getItem(1);
+    }
+    stepTimer_->stop();
+
+    while (!preparedEvent_->wait(0)) {
+        clock_.sleepMs(100);
+        if (!playRunning_) {
+            clips_->stopClip(false);
+            return;
+        }
+    }
+    shownNumber_ = next.number;
+    pausePreparation();
+
+    if (next.musicCue == film::MUSIC_STOP) {
+        if (itemMusicPlaying_) {
+            itemMusic_->stop();
+            itemMusicPlaying_ = false;
+        }
+    } else if (next.musicCue >= film::MUSIC_CD_TRACK && next.musicCue <= 4 &&
+               !next.music.fileName.empty()) {
+        itemMusic_->play(film::joinFileRef(next.music));
+        itemMusicPlaying_ = true;
+    }
+
+    const imaging::Picture* currentPicture;
+    const imaging::Picture* currentOverlay;
+    const imaging::Picture* nextPicture;
+    const imaging::Picture* nextOverlay;
+    {
+        std::lock_guard lock(lock_);
+        currentPicture = currentPicture_;
+        currentOverlay = currentOverlay_;
+        nextPicture = nextPicture_;
+        nextOverlay = nextOverlay_;
+    }
+    SourceRect currentRect = rectOf(current.source);
+    SourceRect nextRect = rectOf(next.source);
+    const int sw = stage_.width, sh = stage_.height;
+    if (current.type == film::ITEM_CLIP && currentPicture != nullptr) {
+        const int w = currentPicture->width(), h = currentPicture->height();
+        if (w <= sw && h <= sh && clipFitFlag_ == 0) {
+            currentRect = {(w - sw) / 2, (h - sh) / 2, (w - sw) / 2 + sw, (h - sh) / 2 + sh};
+        }
+    }
+    if (next.type == film::ITEM_CLIP && nextPicture != nullptr && next.storedWidth > 0 &&
+        next.storedHeight > 0) {
+        const int w = nextPicture->width(), h = nextPicture->height();
+        if (w <= sw && h <= sh && clipFitFlag_ == 0) {
+            const int width = sw * w / next.storedWidth;
+            const int height = sh * h / next.storedHeight;
+            nextRect = {(w - width) / 2, (h - height) / 2, (w - width) / 2 + width,
+                        (h - height) / 2 + height};
+        }
+    }
+
+    const int ran =
+        transition(currentPicture, currentOverlay, currentRect, nextPicture, nextOverlay, nextRect,
+                   next.effect, next.transitionTime, current.type);
+    setCurrentItem(next);
+
+    {
+        std::lock_guard lock(lock_);
+        switch (next.type) {
+            case film::ITEM_PHOTO:
+                deck_->promote(&currentPicture_, &currentOverlay_);
+                break;
+            case film::ITEM_CLIP:
+                currentPicture_ = clips_->start(ran);
+                currentOverlay_ = nullptr;
+                break;
+            case film::ITEM_SHOW:
+                currentPicture_ = currentOverlay_ = nullptr;
+                break;
+            default:
+                break;
+        }
+        currentPicture = currentPicture_;
+        currentOverlay = currentOverlay_;
+    }
+    if (next.type == film::ITEM_SHOW) {
+        // The viewer runs outside the lock: it may take minutes.
+        presentations_->launch(next);
+    }
+    if (next.type == film::ITEM_PHOTO && ran == 1 && currentPicture != nullptr) {
+        titlePhase(next, currentPicture, currentOverlay, nextRect);
+    }
+    prepared_ = false;
+    resumePreparation();
+
+    Millis display = (next.title.empty() ? 0 : kTitlePhaseMs) +
+                     static_cast<Millis>(next.duration) * 1000 +
+                     static_cast<Millis>(next.transitionTime);
+    const Millis elapsed = clock_.nowMs() - stepStart;
+    display = display > elapsed ? display - elapsed : 1;
+    if (playMode_ == film::PLAYMODE_TIMED) {
+        stepTimer_->start(display, [this] { timerTick(); });
+    }
+}
+
+int PlayerWindow::transition(const imaging::Picture* currentPicture,
+                             const imaging::Picture* currentOverlay, const SourceRect& currentRect,
+                             const imaging::Picture* nextPicture,
+                             const imaging::Picture* nextOverlay, const SourceRect& nextRect,
+                             int effect, int transitionTime, int currentType) {
+    if (transitionTime == 0) {
+        clips_->stopClip(false);
+        return 1;  // a cut: the picture appears with the title phase
+    }
+    if (nextPicture == nullptr) {
+        clips_->stopClip(false);
+        return 0;  // nothing to show: the frame on screen stays
+    }
+    const Millis ready = clock_.nowMs();
+    FrameCompositor& compositor = *compositor_;
+    if (currentType == film::ITEM_PHOTO) {
+        compositor.showPicture(nextPicture, nextOverlay, nextRect);
+    } else if (currentType == film::ITEM_CLIP && currentPicture != nullptr) {
+        compositor.showStillToPicture(currentPicture, currentOverlay, currentRect, nextPicture,
+                                      nextOverlay, nextRect);
+    } else {
+        clips_->stopClip(false);
+        compositor.showPicture(nextPicture, nextOverlay, nextRect);
+        compositor.beginPicture(effect);
+        compositor.renderPicture(effect, *window_, 1, 1);
+        compositor.commit();
+        compositor.endPicture(effect);
+        return 1;
+    }
+
+    compositor.beginPicture(effect);
+    const Millis begun = clock_.nowMs();
+    int total = transitionTime - static_cast<int>(begun - ready);
+    int elapsed = 0;
+    if (total <= 0) {
+        total = 1;
+        elapsed = 1;
+    }
+    bool first = true;
+    do {
+        const Millis frameStart = clock_.nowMs();
+        compositor.renderPicture(effect, *window_, elapsed, total);
+        if (first) {
+            clips_->stopClip(false);
+            first = false;
+        }
+        if (escapePressed()) {
+            compositor.endPicture(effect);
+            return 0;
+        }
+        paceFrame(frameStart);
+        elapsed = static_cast<int>(clock_.nowMs() - begun);
+    } while (elapsed < total);
+
+    compositor.renderPicture(effect, *window_, total, total);
+    compositor.commit();
+    compositor.endPicture(effect);
+    return 1;
+}
+
+int PlayerWindow::titlePhase(const film::FilmItem& item, const imaging::Picture* picture,
+                             const imaging::Picture* overlay, const SourceRect& rect) {
+    const Millis phaseStart = clock_.nowMs();
+    const bool hasTitles = !item.title.empty();
+    const Millis phaseLength = hasTitles ? kTitlePhaseMs : 1;
+    const std::size_t shown = std::min(item.title.size(), kMaxTitlesShown);
+    (void)shown;  // the title animations draw through the registry once text layout is here
+
+    FrameCompositor& compositor = *compositor_;
+    compositor.showPicture(picture, overlay, rect);
+    int total = static_cast<int>(phaseLength) - static_cast<int>(clock_.nowMs() - phaseStart);
+    if (total <= 0) {
+        total = 1;
+    }
+    int result = hasTitles ? 1 : 0;
+    const Millis begun = clock_.nowMs();
+    do {
+        const Millis frameStart = clock_.nowMs();
+        compositor.copyToFrameToPresented();
+        compositor.present(*window_, FrameCompositor::Source::Presented);
+        if (escapePressed()) {
+            result = 0;
+            break;
+        }
+        paceFrame(frameStart);
+    } while (static_cast<int>(clock_.nowMs() - begun) < total);
+    compositor.copyToFrameToPresented();
+    compositor.present(*window_, FrameCompositor::Source::Presented);
+    return result;
+}
+
+void PlayerWindow::handleMessage(const Message& message) {
+    switch (message.id) {
+        case WM_KEYDOWN:
+            onKeyDown(static_cast<int>(message.wParam));
+            break;
+        case WM_LBUTTONUP:
+            if (playMode_ == film::PLAYMODE_MANUAL) {
+                advanceRequested_ = true;
+            }
+            break;
+        case WM_LBUTTONDBLCLK:
+            postEscapeToParent();
+            break;
+        case WM_PAINT:
+            if (currentType_.load() == film::ITEM_PHOTO && compositor_ && window_ != nullptr) {
+                compositor_->repaint(*window_);
+            }
+            break;
+        case 2075:
+            itemMusic_->onRestart(message);
+            filmMusic_->onRestart(message);
+            break;
+        case 3724:
+            clips_->onGraphNotify(message);
+            break;
+        default:
+            break;  // WM_CLOSE and everything else: ignored
+    }
+}
+
+void PlayerWindow::onKeyDown(int key) {
+    MessageQueue& queue = platform_.messages();
+    switch (key) {
+        case VK_ESCAPE:
+            postEscapeToParent();
+            break;
+        case VK_NEXT:
+            if (playMode_ == film::PLAYMODE_MANUAL) {
+                advanceRequested_ = true;
+                queue.keyPressedSinceLastQuery(VK_NEXT);
+            }
+            break;
+        case VK_PRIOR:
+            if (playMode_ == film::PLAYMODE_MANUAL) {
+                stepBack();
+            }
+            break;
+        default:
+            if (currentType_.load() == film::ITEM_PHOTO && deck_) {
+                deck_->keys(key);
+            }
+            break;
+    }
+}
+
+void PlayerWindow::stepBack() {
+    const film::FilmItem current = currentItemCopy();
+    const int c = current.number;
+    int d = c - 2;
+    if (!loop_ && d < 0) {
+        return;
+    }
+    preparedEvent_->wait(ClockEvent::kWaitForever);
+    clips_->stopClip(false);
+    if (loop_) {
+        if (c == 2 || d < 0) {
+            d += film_->itemCount();
+        }
+        if (d <= 0) {
+            d = 1;
+        }
+        setCurrentItem(film_->getItem(d));
+    } else if (c == 2) {
+        film::FilmItem rewound = current;
+        rewound.number = 0;
+        rewound.type = film::ITEM_PHOTO;
+        setCurrentItem(rewound);
+    } else {
+        setCurrentItem(film_->getItem(d));
+    }
+    prepared_ = false;
+    advanceRequested_ = true;
+    platform_.messages().keyPressedSinceLastQuery(VK_PRIOR);
+}
+
+}  // namespace playback

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "film/Film.h"
+#include "platform/Clock.h"
+#include "platform/PeriodicTimer.h"
+#include "playback/FrameCompositor.h"
+#include "playback/MediaHooks.h"
+#include "playback/PhotoDeck.h"
+#include "playback/ShowPlayer.h"
+#include "playback/StageGeometry.h"
+
+namespace playback {
+
+struct PlayerOptions {
+    int frameMs = 55;        // least time between transition and title frames
+    bool fillStage = false;  // largest even 4:3 stage instead of the four fixed sizes
+    std::uint32_t effectSeed = 0;
+};
+
+// Plays one film on the main window's screen: the stage, the frame
+// compositor, the photo deck, the step timer and two worker threads — the
+// play thread runs one step per advance request; the preparation thread
+// decodes the next item ahead of time at idle priority.
+//
+// Threads and what they own:
+//   main thread: create/destroyWindow, handleMessage (keys, clicks, paints);
+//   play thread: the step, the compositor's frames, the registry;
+//   preparation thread: the deck's prepared generation (under lock_);
+//   timer thread: the timer callback (advanceRequested_ only).
+// lock_ guards currentItem_ and the four picture slots; it is never held
+// while waiting for anything else.
+class PlayerWindow final : public ShowPlayer {
+  public:
+    explicit PlayerWindow(const ShowContext& context, PlayerOptions options = {});
+    ~PlayerWindow() override;
+
+    int create(platform::Window& window, const film::Film& film, bool mediaGraphAvailable,
+               int startNumber, int sizeMode) override;
+    void destroyWindow() override;
+    void handleMessage(const platform::Message& message) override;
+
+    // Media players and the launcher; set before create.
+    void setMusic(std::unique_ptr<MusicHook> itemMusic, std::unique_ptr<MusicHook> filmMusic);
+    void setClips(std::unique_ptr<ClipHook> clips);
+    void setPresentations(std::unique_ptr<PresentationHook> presentations);
+
+    StageRect stage() const { return stage_; }
+    int shownNumber() const { return shownNumber_.load(); }
+    FrameCompositor* compositor() { return compositor_.get(); }
+
+  private:
+    int start();
+    void stop();
+
+    void playThreadBody();
+    void prepareThreadBody();
+    void timerTick();
+
+    void step();
+    int transition(const imaging::Picture* currentPicture, const imaging::Picture* currentOverlay,
+                   const SourceRect& currentRect, const imaging::Picture* nextPicture,
+                   const imaging::Picture* nextOverlay, const SourceRect& nextRect, int effect,
+                   int transitionTime, int currentType);
+    int titlePhase(const film::FilmItem& item, const imaging::Picture* picture,
+                   const imaging::Picture* overlay, const SourceRect& rect);
+    void paceFrame(platform::Millis frameStart);
+    bool escapePressed();
+
+    void onKeyDown(int key);
+    void stepBack();
+    void postEscapeToParent();
+
+    void pausePreparation();
+    void resumePreparation();
+
+    film::FilmItem currentItemCopy();
+    void setCurrentItem(const film::FilmItem& item);
+
+    platform::Platform& platform_;
+    platform::Clock& clock_;
+    const std::string packagePath_;
+    const PlayerOptions options_;
+
+    // Set by create on the main thread, read-only afterwards.
+    platform::Window* window_ = nullptr;
+    const film::Film* film_ = nullptr;
+    StageRect stage_;
+    int loop_ = 1;
+    int playMode_ = 728;
+    int clipFitFlag_ = 0;
+
+    std::unique_ptr<FrameCompositor> compositor_;
+    std::unique_ptr<PhotoDeck> deck_;
+    std::unique_ptr<MusicHook> itemMusic_;
+    std::unique_ptr<MusicHook> filmMusic_;
+    std::unique_ptr<ClipHook> clips_;
+    std::unique_ptr<PresentationHook> presentations_;
+    std::unique_ptr<platform::PeriodicTimer> stepTimer_;
+    std::unique_ptr<platform::ClockEvent> preparedEvent_;  // auto reset: an attempt finished
+    std::unique_ptr<platform::ClockEvent> resumeEvent_;    // manual reset: preparation may run
+
+    std::mutex lock_;
+    film::FilmItem currentItem_;                        // lock_
+    const imaging::Picture* currentPicture_ = nullptr;  // lock_
+    const imaging::Picture* currentOverlay_ = nullptr;  // lock_
+    const imaging::Picture* nextPicture_ = nullptr;     // lock_
+    const imaging::Picture* nextOverlay_ = nullptr;     // lock_
+
+    std::atomic<bool> playRunning_{true};
+    std::atomic<bool> prepareRunning_{true};
+    std::atomic<bool> preparationPaused_{false};
+    std::atomic<bool> prepared_{false};
+    std::atomic<int> preparedNumber_{0};
+    std::atomic<int> shownNumber_{0};
+    std::atomic<bool> advanceRequested_{false};
+    std::atomic<int> currentType_{film::ITEM_PHOTO};
+    bool itemMusicPlaying_ = false;  // play thread (and Stop after it ended)
+    bool filmMusicPlaying_ = false;  // main thread
+    bool started_ = false;           // main thread
+
+    std::thread playThread_;
+    std::thread prepareThread_;
+};
+
+}  // namespace playback
