@@ -15,6 +15,9 @@
 namespace platform {
 class Dialogs;
 }
+namespace render3d {
+class TransitionScene;
+}
 
 namespace effects {
 
@@ -136,6 +139,9 @@ class EffectRegistry {
     RandomGenerator playRandom_;
     const DescriptionLibrary* library_;
     platform::Dialogs* dialogs_;
+    // The 3D transitions' scene; declared before the handlers that draw
+    // with it so that it outlives them.
+    std::unique_ptr<render3d::TransitionScene> scene_;
     int pictureCursor_ = 0;
     int titleCursor_ = 0;
     std::array<PictureSlot, PICTURE_SLOT_COUNT> pictureSlots_;
