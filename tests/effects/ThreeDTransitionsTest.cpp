@@ -375,6 +375,31 @@ TEST(SceneTransitions, DrawIntoEachFramesBufferAndRefuseOtherSizes) {
     }
 }
 
+// Tiny, very wide (no tile rows) and very tall (more tile rows than the
+// scene holds) outputs: every 3D slot draws inside the frame (the sanitizer
+// build watches), and those that end with every piece gone still end on the
+// incoming picture. Stages have even sizes.
+TEST(SceneTransitions, ExtremeSizesDrawInsideTheFrame) {
+    const Size sizes[] = {{2, 2}, {1000, 2}, {1000, 4}, {4, 1000}};
+    for (const Size& size : sizes) {
+        const std::size_t count = std::size_t(size.width) * size.height;
+        const std::vector<Pixel> from(count, FROM_BLUE), to(count, TO_BLUE);
+        TransitionRun run(size.width, size.height, from, to);
+        for (int slot = 0; slot <= 21; ++slot) {
+            SCOPED_TRACE("slot " + std::to_string(slot) + " at " + std::to_string(size.width) +
+                         "x" + std::to_string(size.height));
+            run.begin(slot);
+            run.frame(slot, 0, 1000);
+            run.frame(slot, 500, 1000);
+            const std::vector<Pixel>& last = run.frame(slot, 1000, 1000);
+            if (slot == 15 || slot >= 17) {
+                EXPECT_EQ(last, to);
+            }
+            run.end(slot);
+        }
+    }
+}
+
 TEST(SceneTransitions, SlotsZeroToTwentyOneAreAvailable) {
     EffectRegistry registry(EffectRegistry::Options{.seed = 1});
     for (int slot = 0; slot <= 21; ++slot) {
