@@ -24,7 +24,6 @@
 #include "effects/StripSpread3D.h"
 #include "effects/TileFlight3D.h"
 #include "platform/Dialogs.h"
-#include "render3d/TransitionScene.h"
 
 namespace effects {
 
@@ -35,7 +34,7 @@ constexpr const char* MISSED_DESCRIPTION = "Missed description!";
 constexpr const char* LIBRARY_MISSING = "Internal Error: tranrun.dll Missed";
 
 std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomGenerator& random,
-                                                 PixelPath path, render3d::TransitionScene& scene) {
+                                                 PixelPath path, SharedScene& scene) {
     switch (handler) {
         case PictureHandler::PlaneTurn3D:
             return std::make_unique<PlaneTurn3D>(scene);
@@ -107,7 +106,7 @@ EffectRegistry::EffectRegistry(const Options& options)
       playRandom_(options.playSeed),
       library_(options.library),
       dialogs_(options.dialogs),
-      scene_(std::make_unique<render3d::TransitionScene>()) {
+      scene_(std::make_unique<SharedScene>()) {
     for (int slot = 0; slot < PICTURE_SLOT_COUNT; ++slot) {
         const PictureEffectRecord& record = PICTURE_TABLE[static_cast<std::size_t>(slot)];
         PictureSlot& s = pictureSlots_[static_cast<std::size_t>(slot)];

@@ -15,11 +15,10 @@
 namespace platform {
 class Dialogs;
 }
-namespace render3d {
-class TransitionScene;
-}
 
 namespace effects {
+
+struct SharedScene;
 
 // describe() request flags.
 inline constexpr std::uint32_t DESCRIBE_NAME = 0x1;
@@ -141,7 +140,7 @@ class EffectRegistry {
     platform::Dialogs* dialogs_;
     // The 3D transitions' scene; declared before the handlers that draw
     // with it so that it outlives them.
-    std::unique_ptr<render3d::TransitionScene> scene_;
+    std::unique_ptr<SharedScene> scene_;
     int pictureCursor_ = 0;
     int titleCursor_ = 0;
     std::array<PictureSlot, PICTURE_SLOT_COUNT> pictureSlots_;

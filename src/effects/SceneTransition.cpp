@@ -3,7 +3,6 @@
 #include <new>
 
 #include "render3d/Resample.h"
-#include "render3d/TransitionScene.h"
 
 namespace effects {
 
@@ -36,6 +35,7 @@ render3d::ConstImageView SceneTransition::view(const std::vector<Pixel>& texture
 
 bool SceneTransition::beginScene(const PictureFrameBlock& block, Pictures pictures) {
     end(block);
+    shared_.holder = this;
     if (!hasPictures(block)) {
         return false;
     }
@@ -52,7 +52,7 @@ bool SceneTransition::beginScene(const PictureFrameBlock& block, Pictures pictur
     width_ = block.width;
     height_ = block.height;
     aspect_ = static_cast<float>(block.width) / static_cast<float>(block.height);
-    scene_.open({block.out, block.width, block.height});
+    shared_.scene.open({block.out, block.width, block.height});
     return true;
 }
 
@@ -68,7 +68,7 @@ bool SceneTransition::preparePieces(int count) {
 
 void SceneTransition::addPiece(int index, const render3d::MeshDesc* mesh) {
     if (mesh != nullptr && index >= 0 && index < static_cast<int>(objects_.size())) {
-        objects_[static_cast<std::size_t>(index)] = scene_.addMesh(*mesh);
+        objects_[static_cast<std::size_t>(index)] = shared_.scene.addMesh(*mesh);
     }
 }
 
@@ -80,36 +80,41 @@ int SceneTransition::objectOf(int index) const {
 }
 
 bool SceneTransition::readyFor(const PictureFrameBlock& block) {
-    if (!hasTextures_ || block.width != width_ || block.height != height_) {
+    if (!hasTextures_ || shared_.holder != this || block.width != width_ ||
+        block.height != height_) {
         return false;
     }
     // The scene was opened on Begin's output; a caller may hand each frame
     // another buffer of the same size.
-    if (block.out != out_ && scene_.context() != nullptr) {
-        scene_.context()->setOutputBuffer(block.out);
+    render3d::GraphicsApi* context = shared_.scene.context();
+    if (block.out != out_ && context != nullptr) {
+        context->setOutputBuffer(block.out);
         out_ = block.out;
     }
     return true;
 }
 
 void SceneTransition::resetPose(int index) {
-    scene_.resetTransform(objectOf(index));
+    shared_.scene.resetTransform(objectOf(index));
 }
 
 void SceneTransition::translate(int index, float x, float y, float z) {
-    scene_.translate(objectOf(index), x, y, z);
+    shared_.scene.translate(objectOf(index), x, y, z);
 }
 
 void SceneTransition::rotate(int index, float angle, float x, float y, float z) {
-    scene_.rotate(objectOf(index), angle, x, y, z);
+    shared_.scene.rotate(objectOf(index), angle, x, y, z);
 }
 
 void SceneTransition::drawScene() {
-    scene_.renderFrame();
+    shared_.scene.renderFrame();
 }
 
 int SceneTransition::end(const PictureFrameBlock&) {
-    scene_.close();
+    if (shared_.holder == this) {
+        shared_.scene.close();
+        shared_.holder = nullptr;
+    }
     fromTexture_ = {};
     toTexture_ = {};
     hasTextures_ = false;

@@ -7,12 +7,18 @@
 #include "effects/FrameBlocks.h"
 #include "render3d/ImageView.h"
 #include "render3d/SceneMesh.h"
-
-namespace render3d {
-class TransitionScene;
-}
+#include "render3d/TransitionScene.h"
 
 namespace effects {
+
+// The registry's one scene and the transition that holds it. A Begin takes
+// the scene over; a transition that has lost it (another slot began
+// meanwhile) draws no pieces and leaves the scene to its new holder, since
+// the scene is then set up for another output.
+struct SharedScene {
+    render3d::TransitionScene scene;
+    const void* holder = nullptr;  // the transition that began last, until its End
+};
 
 // What the 3D transitions share. At Begin a transition resamples its
 // pictures into 512 x 512 textures, opens the registry's scene on the
@@ -22,22 +28,23 @@ namespace effects {
 //
 // The scene is the registry's and serves one transition at a time; the
 // textures are this object's and outlive every object of the scene that
-// shows them (End closes the scene before it frees them).
+// shows them (End closes the scene before it frees them, and a Begin that
+// takes the scene over empties it).
 class SceneTransition : public PictureEffect {
   public:
     static constexpr int TEXTURE_SIZE = 512;
 
-    explicit SceneTransition(render3d::TransitionScene& scene) : scene_(scene) {}
+    explicit SceneTransition(SharedScene& shared) : shared_(shared) {}
 
-    // Closes the scene, even after a Begin that failed part-way, and frees
-    // the textures and the pieces.
+    // Closes the scene if this transition holds it, even after a Begin that
+    // failed part-way, and frees the textures and the pieces.
     int end(const PictureFrameBlock& block) override;
 
   protected:
     enum class Pictures { FromAndTo, FromOnly, ToOnly };
 
-    // Ends a previous use, then makes the textures the transition shows and
-    // opens the scene on block.out. False, with nothing kept and no scene
+    // Ends a previous use and takes the scene, then makes the textures the
+    // transition shows and opens the scene on block.out. False, with nothing kept and no scene
     // opened, when there are no pictures or no memory for the textures; a
     // scene that cannot open only leaves the transition without pieces.
     bool beginScene(const PictureFrameBlock& block, Pictures pictures);
@@ -49,8 +56,9 @@ class SceneTransition : public PictureEffect {
     // refuses, leaves the piece out: its poses then do nothing.
     void addPiece(int index, const render3d::MeshDesc* mesh);
 
-    // Whether a frame may pose and draw: Begin made the textures and the
-    // frame has the size Begin saw. Points the scene at this frame's output.
+    // Whether a frame may pose and draw: Begin made the textures, this
+    // transition still holds the scene and the frame has the size Begin
+    // saw. Points the scene at this frame's output.
     bool readyFor(const PictureFrameBlock& block);
 
     // Re-poses piece `index` from the identity; translate and rotate
@@ -62,7 +70,7 @@ class SceneTransition : public PictureEffect {
     // Transforms, sorts and draws every piece into the output.
     void drawScene();
 
-    render3d::TransitionScene& scene() { return scene_; }
+    render3d::TransitionScene& scene() { return shared_.scene; }
     render3d::ConstImageView fromTexture() const { return view(fromTexture_); }
     render3d::ConstImageView toTexture() const { return view(toTexture_); }
     // Width / height of the pictures Begin saw.
@@ -73,7 +81,7 @@ class SceneTransition : public PictureEffect {
     // The scene's number of a piece; 0, which the scene ignores, for none.
     int objectOf(int index) const;
 
-    render3d::TransitionScene& scene_;
+    SharedScene& shared_;
     std::vector<Pixel> fromTexture_;  // empty when not made
     std::vector<Pixel> toTexture_;
     bool hasTextures_ = false;

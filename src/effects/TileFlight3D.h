@@ -18,8 +18,8 @@ class TileFlight3D final : public SceneTransition {
 
     // The order is drawn from `random`, the generator of the thread that
     // plays the transitions.
-    TileFlight3D(render3d::TransitionScene& scene, RandomGenerator& random)
-        : SceneTransition(scene), random_(random) {}
+    TileFlight3D(SharedScene& shared, RandomGenerator& random)
+        : SceneTransition(shared), random_(random) {}
 
     int begin(const PictureFrameBlock& block) override;
     // Nothing written when Begin made no texture.

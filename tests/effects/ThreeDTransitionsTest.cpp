@@ -266,9 +266,10 @@ TEST(TileFlight3D, CutsNineTilesAcrossWithRowsByAspect) {
         const std::size_t count = std::size_t(c.width) * c.height;
         const std::vector<Pixel> from(count, FROM_BLUE), to(count, TO_BLUE);
         std::vector<Pixel> out(count, 0x12345678);
-        render3d::TransitionScene scene;
+        SharedScene shared;
+        const render3d::TransitionScene& scene = shared.scene;
         RandomGenerator random(77);
-        TileFlight3D tiles(scene, random);
+        TileFlight3D tiles(shared, random);
         PictureFrameBlock block;
         block.from = from.data();
         block.to = to.data();
@@ -398,6 +399,35 @@ TEST(SceneTransitions, ExtremeSizesDrawInsideTheFrame) {
             run.end(slot);
         }
     }
+}
+
+// Two 3D slots begun at once share the registry's one scene: the later
+// Begin takes it over (set up for its own, larger output), and the earlier
+// transition then draws no pieces, never into the scene's buffer, and its
+// End leaves the scene to the later one.
+TEST(SceneTransitions, ALaterBeginTakesTheSceneOver) {
+    const RampPicture smallFrom(64, 48, FROM_BLUE), smallTo(64, 48, TO_BLUE);
+    const RampPicture from(128, 96, FROM_BLUE), to(128, 96, TO_BLUE);
+    TransitionRun reference(128, 96, from.pixels, to.pixels);
+    reference.begin(7);
+    const std::vector<Pixel> expected = reference.frame(7, 400, 1000);
+    reference.end(7);
+
+    TransitionRun run(128, 96, from.pixels, to.pixels);
+    std::vector<Pixel> smallOut(64 * 48, 0x12345678);
+    PictureFrameData small{
+        0, smallFrom.pixels.data(), smallTo.pixels.data(), smallOut.data(), 64, 48, 0, 100};
+    run.registry.runPicture(0, EFFECT_BEGIN, &small);
+    run.begin(7);
+    const std::vector<Pixel> laterOut = run.out;
+    small.elapsed = 400;
+    small.duration = 1000;
+    run.registry.runPicture(0, EFFECT_FRAME, &small);
+    EXPECT_EQ(smallOut, std::vector<Pixel>(64 * 48, 0));  // the slab's black, no slab
+    EXPECT_EQ(run.out, laterOut);
+    run.registry.runPicture(0, EFFECT_END, nullptr);
+    EXPECT_EQ(run.frame(7, 400, 1000), expected);
+    run.end(7);
 }
 
 TEST(SceneTransitions, SlotsZeroToTwentyOneAreAvailable) {
