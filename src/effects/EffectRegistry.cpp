@@ -6,17 +6,23 @@
 #include <ctime>
 
 #include "effects/Blinds.h"
+#include "effects/BlockTurn3D.h"
 #include "effects/CentreBox.h"
 #include "effects/CrossFade.h"
+#include "effects/CubeShuffle3D.h"
 #include "effects/EffectOperation.h"
 #include "effects/FadeThroughImage.h"
 #include "effects/InterimEffects.h"
 #include "effects/MapWipe.h"
 #include "effects/MidCut.h"
 #include "effects/NegativeFlash.h"
+#include "effects/PlaneTurn3D.h"
 #include "effects/SlideThroughBlack.h"
 #include "effects/SmearWipe.h"
 #include "effects/StripEffects.h"
+#include "effects/StripFold3D.h"
+#include "effects/StripSpread3D.h"
+#include "effects/TileFlight3D.h"
 #include "platform/Dialogs.h"
 
 namespace effects {
@@ -28,8 +34,20 @@ constexpr const char* MISSED_DESCRIPTION = "Missed description!";
 constexpr const char* LIBRARY_MISSING = "Internal Error: tranrun.dll Missed";
 
 std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomGenerator& random,
-                                                 PixelPath path) {
+                                                 PixelPath path, SharedScene& scene) {
     switch (handler) {
+        case PictureHandler::PlaneTurn3D:
+            return std::make_unique<PlaneTurn3D>(scene);
+        case PictureHandler::BlockTurn3D:
+            return std::make_unique<BlockTurn3D>(scene);
+        case PictureHandler::CubeShuffle3D:
+            return std::make_unique<CubeShuffle3D>(scene);
+        case PictureHandler::StripSpread3D:
+            return std::make_unique<StripSpread3D>(scene);
+        case PictureHandler::StripFold3D:
+            return std::make_unique<StripFold3D>(scene);
+        case PictureHandler::TileFlight3D:
+            return std::make_unique<TileFlight3D>(scene, random);
         case PictureHandler::StripWipe:
             return std::make_unique<StripEffect>(StripEffect::Motion::Wipe);
         case PictureHandler::StripCover:
@@ -87,7 +105,8 @@ EffectRegistry::EffectRegistry(const Options& options)
     : constructionRandom_(options.seed),
       playRandom_(options.playSeed),
       library_(options.library),
-      dialogs_(options.dialogs) {
+      dialogs_(options.dialogs),
+      scene_(std::make_unique<SharedScene>()) {
     for (int slot = 0; slot < PICTURE_SLOT_COUNT; ++slot) {
         const PictureEffectRecord& record = PICTURE_TABLE[static_cast<std::size_t>(slot)];
         PictureSlot& s = pictureSlots_[static_cast<std::size_t>(slot)];
@@ -103,8 +122,8 @@ EffectRegistry::EffectRegistry(const Options& options)
         s.parameter = record.parameter;
     }
     for (int h = 0; h < PICTURE_HANDLER_COUNT; ++h) {
-        pictureEffects_[static_cast<std::size_t>(h)] =
-            makePictureEffect(static_cast<PictureHandler>(h), playRandom_, options.pixelPath);
+        pictureEffects_[static_cast<std::size_t>(h)] = makePictureEffect(
+            static_cast<PictureHandler>(h), playRandom_, options.pixelPath, *scene_);
     }
     for (int h = 0; h < TITLE_HANDLER_COUNT; ++h) {
         titleEffects_[static_cast<std::size_t>(h)] = makeTitleEffect(static_cast<TitleHandler>(h));

@@ -18,6 +18,8 @@ class Dialogs;
 
 namespace effects {
 
+struct SharedScene;
+
 // describe() request flags.
 inline constexpr std::uint32_t DESCRIBE_NAME = 0x1;
 inline constexpr std::uint32_t DESCRIBE_DESCRIPTION = 0x2;
@@ -136,6 +138,9 @@ class EffectRegistry {
     RandomGenerator playRandom_;
     const DescriptionLibrary* library_;
     platform::Dialogs* dialogs_;
+    // The 3D transitions' scene; declared before the handlers that draw
+    // with it so that it outlives them.
+    std::unique_ptr<SharedScene> scene_;
     int pictureCursor_ = 0;
     int titleCursor_ = 0;
     std::array<PictureSlot, PICTURE_SLOT_COUNT> pictureSlots_;

@@ -313,6 +313,12 @@ const char* titleHandlerName(TitleHandler handler) {
 
 bool isPictureHandlerAvailable(PictureHandler handler) {
     switch (handler) {
+        case PictureHandler::PlaneTurn3D:
+        case PictureHandler::BlockTurn3D:
+        case PictureHandler::CubeShuffle3D:
+        case PictureHandler::StripSpread3D:
+        case PictureHandler::StripFold3D:
+        case PictureHandler::TileFlight3D:
         case PictureHandler::StripWipe:
         case PictureHandler::StripCover:
         case PictureHandler::StripPush:
