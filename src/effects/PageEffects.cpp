@@ -61,6 +61,13 @@ constexpr int BEND_FIRST_Q = -1;
 constexpr int BEND_LAST_Q = 2;
 constexpr int BEND_ENTRIES = (BEND_LAST_Q - BEND_FIRST_Q) * BEND_STEPS + 1;
 
+// Tiles of the active part of a page: TILE_ROWS rows of TILE_COLUMNS.
+constexpr int TILE_ROWS = 32;
+constexpr int TILE_COLUMNS = 64;
+
+// An offset that puts any pixel off every page.
+constexpr std::int32_t NO_PAPER = -(1 << 28);
+
 // Light comes from above and ahead of the fold, so the bend darkens toward
 // its back rim and casts its shadow on the uncovered picture.
 constexpr double LIGHT_S = 0.5;
@@ -197,6 +204,8 @@ int PageEffect::begin(const PictureFrameBlock& block) {
     const double scale = std::min(w, h) / REFERENCE_SIDE;
     try {
         bend_ = buildBend(fold_, flatBack_);
+        reach_.resize(bend_.size());
+        spans_.resize(TILE_ROWS);
         if (wholeUse_) {
             const Preset preset =
                 fold_ == Fold::Curl ? CURL_PRESETS[presetIndex_] : ROLL_PRESETS[presetIndex_];
@@ -214,6 +223,8 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         }
     } catch (const std::bad_alloc&) {
         bend_ = {};
+        reach_ = {};
+        spans_ = {};
         pages_ = {};
         return 0;
     }
@@ -241,6 +252,8 @@ int PageEffect::frame(const PictureFrameBlock& block) {
 
 int PageEffect::end(const PictureFrameBlock&) {
     bend_ = {};
+    reach_ = {};
+    spans_ = {};
     pages_ = {};
     width_ = 0;
     height_ = 0;
@@ -252,8 +265,7 @@ int PageEffect::end(const PictureFrameBlock&) {
     return 0;
 }
 
-void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page,
-                          std::int64_t progress) const {
+void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) {
     // Where the paper leaves the flat (c) and the bend's radius (r), 16.16.
     // The fold eases in and out; it starts at the page's first corner and
     // ends once the bend and its shadow have left the far one.
@@ -286,76 +298,124 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page,
     }
     sHigh += margin;
 
+    // Where the paper of each step of the bend lay, in whole pixels from the
+    // pixel that shows it; NO_PAPER where there is none, which no bounds
+    // check passes.
+    const auto offset = [&](std::int32_t tau, std::int64_t unit) {
+        if (tau < 0) {
+            return NO_PAPER;
+        }
+        const std::int64_t t = (r * tau) >> 16;
+        return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
+    };
+    for (std::size_t i = 0; i < bend_.size(); ++i) {
+        const BendEntry& e = bend_[i];
+        reach_[i] = {offset(e.top.tau, page.ux),    offset(e.top.tau, page.uy),
+                     offset(e.inside.tau, page.ux), offset(e.inside.tau, page.uy),
+                     offset(e.shadowTau, page.ux),  offset(e.shadowTau, page.uy)};
+    }
+
     const int w = block.width;
     const int x0 = page.x0;
     const int x1 = page.x0 + page.width;
+    const int y0 = page.y0;
     const int y1 = page.y0 + page.height;
     const BendEntry* bend = bend_.data();
+    const Reach* reach = reach_.data();
     const bool curl = fold_ == Fold::Curl;
     const Pixel* from = block.from;
-
-    // The paper that lay t behind (px, py), if the page reaches there.
-    auto paperAt = [&](int px, int py, std::int64_t t, const Pixel** source) {
-        const std::int64_t sx = ((std::int64_t{px} << 16) - ((t * page.ux) >> 16) + ONE / 2) >> 16;
-        const std::int64_t sy = ((std::int64_t{py} << 16) - ((t * page.uy) >> 16) + ONE / 2) >> 16;
-        if (sx < x0 || sx >= x1 || sy < page.y0 || sy >= y1) {
-            return false;
-        }
-        *source = from + sy * w + sx;
-        return true;
+    const auto onPage = [&](std::int64_t sx, std::int64_t sy) {
+        return sx >= x0 && sx < x1 && sy >= y0 && sy < y1;
     };
+    const std::int64_t qStep = page.ux * qScale;
 
-    for (int y = page.y0; y < y1; ++y) {
-        Pixel* out = rowOf(block.out, w, y);
-        const Pixel* fromRow = rowOf(block.from, w, y);
-        const Pixel* toRow = rowOf(block.to, w, y);
-        const std::int64_t sRow = y * page.uy;
-        int activeBegin = x0;
-        int activeEnd = x1;
-        bool toOnLeft = page.ux > 0;
-        if (page.ux == 0) {
-            // The whole row lies at one distance: all active, or all the
-            // left side of an empty active part.
-            if (sRow < sLow || sRow > sHigh) {
-                toOnLeft = sRow < sLow;
-                activeBegin = activeEnd = x1;
-            }
-        } else {
-            const std::int64_t xa = floorDiv(sLow - sRow, page.ux);
-            const std::int64_t xb = floorDiv(sHigh - sRow, page.ux);
-            const std::int64_t lo = std::min(xa, xb) - 1;
-            const std::int64_t hi = std::max(xa, xb) + 2;
-            activeBegin = static_cast<int>(std::clamp<std::int64_t>(lo, x0, x1));
-            activeEnd = static_cast<int>(std::clamp<std::int64_t>(hi, activeBegin, x1));
-        }
-        const Pixel* left = toOnLeft ? toRow : fromRow;
-        const Pixel* right = toOnLeft ? fromRow : toRow;
-        copyPixels(out + x0, left + x0, activeBegin - x0);
-        copyPixels(out + activeEnd, right + activeEnd, x1 - activeEnd);
-
-        std::int64_t s = sRow + std::int64_t{activeBegin} * page.ux;
-        for (int px = activeBegin; px < activeEnd; ++px, s += page.ux) {
-            const std::int64_t qi = ((c - s) * qScale) >> 32;
-            const Pixel* source = nullptr;
-            if (qi > BEND_LAST_Q * BEND_STEPS) {
-                out[px] = toRow[px];
-            } else if (qi >= BEND_FIRST_Q * BEND_STEPS) {
-                const BendEntry& e = bend[qi - BEND_FIRST_Q * BEND_STEPS];
-                if (qi > BEND_STEPS) {
-                    // No shadow where no paper has been lifted yet.
-                    const bool cast = paperAt(px, y, (r * e.shadowTau) >> 16, &source);
-                    out[px] = cast ? shade(toRow[px], e.shadowMul, 0) : toRow[px];
-                } else if (e.top.tau >= 0 && paperAt(px, y, (r * e.top.tau) >> 16, &source)) {
-                    out[px] = shade(*source, e.top.mul, e.top.add);
-                } else if (e.inside.tau >= 0 && paperAt(px, y, (r * e.inside.tau) >> 16, &source)) {
-                    out[px] = shade(*source, e.inside.mul, e.inside.add);
-                } else {
-                    out[px] = qi >= 0 ? toRow[px] : fromRow[px];
+    // Rows split into what is still flat on either side, copied whole, and
+    // an active part between. The active parts go in tiles: the paper they
+    // show comes from mirrored places, which a tile keeps within the cache.
+    for (int yb = y0; yb < y1; yb += TILE_ROWS) {
+        const int yEnd = std::min(y1, yb + TILE_ROWS);
+        int tileBegin = x1;
+        int tileEnd = x0;
+        for (int y = yb; y < yEnd; ++y) {
+            Pixel* out = rowOf(block.out, w, y);
+            const Pixel* fromRow = rowOf(block.from, w, y);
+            const Pixel* toRow = rowOf(block.to, w, y);
+            const std::int64_t sRow = y * page.uy;
+            int activeBegin = x0;
+            int activeEnd = x1;
+            bool toOnLeft = page.ux > 0;
+            if (page.ux == 0) {
+                // The whole row lies at one distance: all active, or all the
+                // left side of an empty active part.
+                if (sRow < sLow || sRow > sHigh) {
+                    toOnLeft = sRow < sLow;
+                    activeBegin = activeEnd = x1;
                 }
-            } else if (curl && paperAt(px, y, piR + 2 * (s - c), &source)) {
-                out[px] = shade(*source, flatBack_.mul, flatBack_.add);
             } else {
-                out[px] = fromRow[px];
+                const std::int64_t xa = floorDiv(sLow - sRow, page.ux);
+                const std::int64_t xb = floorDiv(sHigh - sRow, page.ux);
+                const std::int64_t lo = std::min(xa, xb) - 1;
+                const std::int64_t hi = std::max(xa, xb) + 2;
+                activeBegin = static_cast<int>(std::clamp<std::int64_t>(lo, x0, x1));
+                activeEnd = static_cast<int>(std::clamp<std::int64_t>(hi, activeBegin, x1));
+            }
+            const Pixel* left = toOnLeft ? toRow : fromRow;
+            const Pixel* right = toOnLeft ? fromRow : toRow;
+            copyPixels(out + x0, left + x0, activeBegin - x0);
+            copyPixels(out + activeEnd, right + activeEnd, x1 - activeEnd);
+            spans_[static_cast<std::size_t>(y - yb)] = {activeBegin, activeEnd};
+            if (activeBegin < activeEnd) {
+                tileBegin = std::min(tileBegin, activeBegin);
+                tileEnd = std::max(tileEnd, activeEnd);
+            }
+        }
+
+        for (int xb = tileBegin; xb < tileEnd; xb += TILE_COLUMNS) {
+            for (int y = yb; y < yEnd; ++y) {
+                const auto [activeBegin, activeEnd] = spans_[static_cast<std::size_t>(y - yb)];
+                const int spanBegin = std::max(activeBegin, xb);
+                const int spanEnd = std::min(activeEnd, xb + TILE_COLUMNS);
+                Pixel* out = rowOf(block.out, w, y);
+                const Pixel* fromRow = rowOf(block.from, w, y);
+                const Pixel* toRow = rowOf(block.to, w, y);
+                std::int64_t s = y * page.uy + std::int64_t{spanBegin} * page.ux;
+                // q in steps of the bend table, stepped along the row without a
+                // multiplication per pixel.
+                std::int64_t q = (c - s) * qScale;
+                for (int px = spanBegin; px < spanEnd; ++px, s += page.ux, q -= qStep) {
+                    const std::int64_t qi = q >> 32;
+                    if (qi > BEND_LAST_Q * BEND_STEPS) {
+                        out[px] = toRow[px];
+                    } else if (qi >= BEND_FIRST_Q * BEND_STEPS) {
+                        const std::size_t i =
+                            static_cast<std::size_t>(qi - BEND_FIRST_Q * BEND_STEPS);
+                        const BendEntry& e = bend[i];
+                        const Reach& at = reach[i];
+                        if (qi > BEND_STEPS) {
+                            // No shadow where no paper has been lifted yet.
+                            const bool cast = onPage(px + at.shadowX, y + at.shadowY);
+                            out[px] = cast ? shade(toRow[px], e.shadowMul, 0) : toRow[px];
+                        } else if (onPage(px + at.topX, y + at.topY)) {
+                            out[px] =
+                                shade(from[(y + at.topY) * w + px + at.topX], e.top.mul, e.top.add);
+                        } else if (onPage(px + at.insideX, y + at.insideY)) {
+                            out[px] = shade(from[(y + at.insideY) * w + px + at.insideX],
+                                            e.inside.mul, e.inside.add);
+                        } else {
+                            out[px] = qi >= 0 ? toRow[px] : fromRow[px];
+                        }
+                    } else if (curl) {
+                        // The flat folded-back paper: it lay pi r + 2 (s - c) behind.
+                        const std::int64_t t = piR + 2 * (s - c);
+                        const std::int64_t sx = px + ((ONE / 2 - ((t * page.ux) >> 16)) >> 16);
+                        const std::int64_t sy = y + ((ONE / 2 - ((t * page.uy) >> 16)) >> 16);
+                        out[px] = onPage(sx, sy)
+                                      ? shade(from[sy * w + sx], flatBack_.mul, flatBack_.add)
+                                      : fromRow[px];
+                    } else {
+                        out[px] = fromRow[px];
+                    }
+                }
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "effects/EffectHandler.h"
@@ -69,7 +70,13 @@ class PageEffect final : public PictureEffect {
     };
 
   private:
-    void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) const;
+    // Where the paper of one step of the bend lay, in whole pixels from the
+    // pixel that shows it; refilled for each page and frame.
+    struct Reach {
+        std::int32_t topX, topY, insideX, insideY, shadowX, shadowY;
+    };
+
+    void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress);
 
     Fold fold_;
     std::size_t presetIndex_ = 0;
@@ -79,7 +86,10 @@ class PageEffect final : public PictureEffect {
     int height_ = 0;
     std::vector<Page> pages_;
     std::vector<BendEntry> bend_;  // empty when Begin had no pictures or no memory
-    Layer flatBack_;               // the curl's flat folded-back paper
+    std::vector<Reach> reach_;     // one per bend entry, sized by Begin
+    // The active columns [first, second) of each row of a tile, sized by Begin.
+    std::vector<std::pair<int, int>> spans_;
+    Layer flatBack_;  // the curl's flat folded-back paper
 };
 
 }  // namespace effects
