@@ -265,38 +265,33 @@ int PageEffect::end(const PictureFrameBlock&) {
     return 0;
 }
 
-void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) {
-    // Where the paper leaves the flat (c) and the bend's radius (r), 16.16.
+PageEffect::Bend PageEffect::bendAt(const Page& page, std::int64_t progress) const {
     // The fold eases in and out; it starts at the page's first corner and
     // ends once the bend and its shadow have left the far one.
     const double x = static_cast<double>(progress) / ONE;
     const double eased = x * x * (3.0 - 2.0 * x);
     const std::int64_t extent = page.sMax - page.sMin;
-    const std::int64_t c = page.sMin + static_cast<std::int64_t>(
-                                           eased * static_cast<double>(extent + 2 * page.radius));
-    std::int64_t r = page.radius;
+    Bend bend;
+    bend.c = page.sMin +
+             static_cast<std::int64_t>(eased * static_cast<double>(extent + 2 * page.radius));
+    bend.r = page.radius;
     if (fold_ == Fold::Roll) {
         // The roll's cross-section grows with the paper it has taken up.
         const double r0 = ROLL_START_RADIUS * static_cast<double>(page.radius);
         const double rEnd = static_cast<double>(page.radius);
-        const double taken = std::clamp(static_cast<double>(c - page.sMin) /
+        const double taken = std::clamp(static_cast<double>(bend.c - page.sMin) /
                                             static_cast<double>(std::max<std::int64_t>(extent, 1)),
                                         0.0, 1.0);
-        r = std::max<std::int64_t>(
+        bend.r = std::max<std::int64_t>(
             ONE, std::llround(std::sqrt(r0 * r0 + (rEnd * rEnd - r0 * r0) * taken)));
     }
-    const std::int64_t qScale = (std::int64_t{BEND_STEPS} << 32) / r;
-    const std::int64_t piR = std::llround(std::numbers::pi * static_cast<double>(r));
+    bend.qScale = (std::int64_t{BEND_STEPS} << 32) / bend.r;
+    bend.piR = std::llround(std::numbers::pi * static_cast<double>(bend.r));
+    return bend;
+}
 
-    // Pixels with s below sLow show the incoming picture, above sHigh the
-    // outgoing one; only those between need a look at the bend.
-    const std::int64_t margin = 2 * ONE;
-    const std::int64_t sLow = c - 2 * r - margin;
-    std::int64_t sHigh = c + r;
-    if (fold_ == Fold::Curl) {
-        sHigh = std::max(sHigh, 2 * c - piR - page.sMin);
-    }
-    sHigh += margin;
+void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) {
+    const Bend bend = bendAt(page, progress);
 
     // Where the paper of each step of the bend lay, in whole pixels from the
     // pixel that shows it; NO_PAPER where there is none, which no bounds
@@ -305,7 +300,7 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std:
         if (tau < 0) {
             return NO_PAPER;
         }
-        const std::int64_t t = (r * tau) >> 16;
+        const std::int64_t t = (bend.r * tau) >> 16;
         return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
     };
     for (std::size_t i = 0; i < bend_.size(); ++i) {
@@ -315,31 +310,28 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std:
                      offset(e.shadowTau, page.ux),  offset(e.shadowTau, page.uy)};
     }
 
+    // Pixels with s below sLow show the incoming picture, above sHigh the
+    // outgoing one; only those between need a look at the bend.
+    const std::int64_t margin = 2 * ONE;
+    const std::int64_t sLow = bend.c - 2 * bend.r - margin;
+    std::int64_t sHigh = bend.c + bend.r;
+    if (fold_ == Fold::Curl) {
+        sHigh = std::max(sHigh, 2 * bend.c - bend.piR - page.sMin);
+    }
+    sHigh += margin;
+
     const int w = block.width;
     const int x0 = page.x0;
     const int x1 = page.x0 + page.width;
-    const int y0 = page.y0;
     const int y1 = page.y0 + page.height;
-    const BendEntry* bend = bend_.data();
-    const Reach* reach = reach_.data();
-    const bool curl = fold_ == Fold::Curl;
-    const Pixel* from = block.from;
-    const auto onPage = [&](std::int64_t sx, std::int64_t sy) {
-        return sx >= x0 && sx < x1 && sy >= y0 && sy < y1;
-    };
-    const std::int64_t qStep = page.ux * qScale;
-
     // Rows split into what is still flat on either side, copied whole, and
     // an active part between. The active parts go in tiles: the paper they
-    // show comes from mirrored places, which a tile keeps within the cache.
-    for (int yb = y0; yb < y1; yb += TILE_ROWS) {
-        const int yEnd = std::min(y1, yb + TILE_ROWS);
+    // show comes from mirrored places, which a tile keeps closer together.
+    for (int tileY = page.y0; tileY < y1; tileY += TILE_ROWS) {
+        const int tileYEnd = std::min(y1, tileY + TILE_ROWS);
         int tileBegin = x1;
         int tileEnd = x0;
-        for (int y = yb; y < yEnd; ++y) {
-            Pixel* out = rowOf(block.out, w, y);
-            const Pixel* fromRow = rowOf(block.from, w, y);
-            const Pixel* toRow = rowOf(block.to, w, y);
+        for (int y = tileY; y < tileYEnd; ++y) {
             const std::int64_t sRow = y * page.uy;
             int activeBegin = x0;
             int activeEnd = x1;
@@ -352,71 +344,84 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std:
                     activeBegin = activeEnd = x1;
                 }
             } else {
-                const std::int64_t xa = floorDiv(sLow - sRow, page.ux);
-                const std::int64_t xb = floorDiv(sHigh - sRow, page.ux);
-                const std::int64_t lo = std::min(xa, xb) - 1;
-                const std::int64_t hi = std::max(xa, xb) + 2;
+                const std::int64_t xLow = floorDiv(sLow - sRow, page.ux);
+                const std::int64_t xHigh = floorDiv(sHigh - sRow, page.ux);
+                const std::int64_t lo = std::min(xLow, xHigh) - 1;
+                const std::int64_t hi = std::max(xLow, xHigh) + 2;
                 activeBegin = static_cast<int>(std::clamp<std::int64_t>(lo, x0, x1));
                 activeEnd = static_cast<int>(std::clamp<std::int64_t>(hi, activeBegin, x1));
             }
-            const Pixel* left = toOnLeft ? toRow : fromRow;
-            const Pixel* right = toOnLeft ? fromRow : toRow;
+            Pixel* out = rowOf(block.out, w, y);
+            const Pixel* left = rowOf(toOnLeft ? block.to : block.from, w, y);
+            const Pixel* right = rowOf(toOnLeft ? block.from : block.to, w, y);
             copyPixels(out + x0, left + x0, activeBegin - x0);
             copyPixels(out + activeEnd, right + activeEnd, x1 - activeEnd);
-            spans_[static_cast<std::size_t>(y - yb)] = {activeBegin, activeEnd};
+            spans_[static_cast<std::size_t>(y - tileY)] = {activeBegin, activeEnd};
             if (activeBegin < activeEnd) {
                 tileBegin = std::min(tileBegin, activeBegin);
                 tileEnd = std::max(tileEnd, activeEnd);
             }
         }
-
-        for (int xb = tileBegin; xb < tileEnd; xb += TILE_COLUMNS) {
-            for (int y = yb; y < yEnd; ++y) {
-                const auto [activeBegin, activeEnd] = spans_[static_cast<std::size_t>(y - yb)];
-                const int spanBegin = std::max(activeBegin, xb);
-                const int spanEnd = std::min(activeEnd, xb + TILE_COLUMNS);
-                Pixel* out = rowOf(block.out, w, y);
-                const Pixel* fromRow = rowOf(block.from, w, y);
-                const Pixel* toRow = rowOf(block.to, w, y);
-                std::int64_t s = y * page.uy + std::int64_t{spanBegin} * page.ux;
-                // q in steps of the bend table, stepped along the row without a
-                // multiplication per pixel.
-                std::int64_t q = (c - s) * qScale;
-                for (int px = spanBegin; px < spanEnd; ++px, s += page.ux, q -= qStep) {
-                    const std::int64_t qi = q >> 32;
-                    if (qi > BEND_LAST_Q * BEND_STEPS) {
-                        out[px] = toRow[px];
-                    } else if (qi >= BEND_FIRST_Q * BEND_STEPS) {
-                        const std::size_t i =
-                            static_cast<std::size_t>(qi - BEND_FIRST_Q * BEND_STEPS);
-                        const BendEntry& e = bend[i];
-                        const Reach& at = reach[i];
-                        if (qi > BEND_STEPS) {
-                            // No shadow where no paper has been lifted yet.
-                            const bool cast = onPage(px + at.shadowX, y + at.shadowY);
-                            out[px] = cast ? shade(toRow[px], e.shadowMul, 0) : toRow[px];
-                        } else if (onPage(px + at.topX, y + at.topY)) {
-                            out[px] =
-                                shade(from[(y + at.topY) * w + px + at.topX], e.top.mul, e.top.add);
-                        } else if (onPage(px + at.insideX, y + at.insideY)) {
-                            out[px] = shade(from[(y + at.insideY) * w + px + at.insideX],
-                                            e.inside.mul, e.inside.add);
-                        } else {
-                            out[px] = qi >= 0 ? toRow[px] : fromRow[px];
-                        }
-                    } else if (curl) {
-                        // The flat folded-back paper: it lay pi r + 2 (s - c) behind.
-                        const std::int64_t t = piR + 2 * (s - c);
-                        const std::int64_t sx = px + ((ONE / 2 - ((t * page.ux) >> 16)) >> 16);
-                        const std::int64_t sy = y + ((ONE / 2 - ((t * page.uy) >> 16)) >> 16);
-                        out[px] = onPage(sx, sy)
-                                      ? shade(from[sy * w + sx], flatBack_.mul, flatBack_.add)
-                                      : fromRow[px];
-                    } else {
-                        out[px] = fromRow[px];
-                    }
-                }
+        for (int tileX = tileBegin; tileX < tileEnd; tileX += TILE_COLUMNS) {
+            for (int y = tileY; y < tileYEnd; ++y) {
+                const auto [activeBegin, activeEnd] = spans_[static_cast<std::size_t>(y - tileY)];
+                drawSpan(block, page, bend, y, std::max(activeBegin, tileX),
+                         std::min(activeEnd, tileX + TILE_COLUMNS));
             }
+        }
+    }
+}
+
+void PageEffect::drawSpan(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                          int begin, int end) const {
+    const int w = block.width;
+    const int x0 = page.x0;
+    const int x1 = page.x0 + page.width;
+    const int y0 = page.y0;
+    const int y1 = page.y0 + page.height;
+    const auto onPage = [&](std::int64_t sx, std::int64_t sy) {
+        return sx >= x0 && sx < x1 && sy >= y0 && sy < y1;
+    };
+    const Pixel* from = block.from;
+    const Pixel* fromRow = rowOf(block.from, w, y);
+    const Pixel* toRow = rowOf(block.to, w, y);
+    Pixel* out = rowOf(block.out, w, y);
+    const bool curl = fold_ == Fold::Curl;
+
+    std::int64_t s = y * page.uy + std::int64_t{begin} * page.ux;
+    // q in steps of the bend table, stepped along the row without a
+    // multiplication per pixel.
+    std::int64_t q = (bend.c - s) * bend.qScale;
+    const std::int64_t qStep = page.ux * bend.qScale;
+    for (int px = begin; px < end; ++px, s += page.ux, q -= qStep) {
+        const std::int64_t qi = q >> 32;
+        if (qi > BEND_LAST_Q * BEND_STEPS) {
+            out[px] = toRow[px];
+        } else if (qi >= BEND_FIRST_Q * BEND_STEPS) {
+            const std::size_t i = static_cast<std::size_t>(qi - BEND_FIRST_Q * BEND_STEPS);
+            const BendEntry& e = bend_[i];
+            const Reach& at = reach_[i];
+            if (qi > BEND_STEPS) {
+                // No shadow where no paper has been lifted yet.
+                const bool cast = onPage(px + at.shadowX, y + at.shadowY);
+                out[px] = cast ? shade(toRow[px], e.shadowMul, 0) : toRow[px];
+            } else if (onPage(px + at.topX, y + at.topY)) {
+                out[px] = shade(from[(y + at.topY) * w + px + at.topX], e.top.mul, e.top.add);
+            } else if (onPage(px + at.insideX, y + at.insideY)) {
+                out[px] =
+                    shade(from[(y + at.insideY) * w + px + at.insideX], e.inside.mul, e.inside.add);
+            } else {
+                out[px] = qi >= 0 ? toRow[px] : fromRow[px];
+            }
+        } else if (curl) {
+            // The flat folded-back paper: it lay pi r + 2 (s - c) behind.
+            const std::int64_t t = bend.piR + 2 * (s - bend.c);
+            const std::int64_t sx = px + ((ONE / 2 - ((t * page.ux) >> 16)) >> 16);
+            const std::int64_t sy = y + ((ONE / 2 - ((t * page.uy) >> 16)) >> 16);
+            out[px] = onPage(sx, sy) ? shade(from[sy * w + sx], flatBack_.mul, flatBack_.add)
+                                     : fromRow[px];
+        } else {
+            out[px] = fromRow[px];
         }
     }
 }

@@ -76,7 +76,18 @@ class PageEffect final : public PictureEffect {
         std::int32_t topX, topY, insideX, insideY, shadowX, shadowY;
     };
 
+    // Where the bend of a page stands at a progress (16.16): c, where the
+    // paper leaves the flat, and the radius r, both 16.16; qScale turns
+    // c - s into steps of the bend table (<< 32), piR is pi r.
+    struct Bend {
+        std::int64_t c, r, qScale, piR;
+    };
+
+    Bend bendAt(const Page& page, std::int64_t progress) const;
     void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress);
+    // Pixels [begin, end) of row y, all within the page's active part.
+    void drawSpan(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                  int begin, int end) const;
 
     Fold fold_;
     std::size_t presetIndex_ = 0;
