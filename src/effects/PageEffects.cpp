@@ -387,13 +387,18 @@ void PageEffect::drawSpan(const PictureFrameBlock& block, const Page& page, cons
     const Pixel* toRow = rowOf(block.to, w, y);
     Pixel* out = rowOf(block.out, w, y);
     const bool curl = fold_ == Fold::Curl;
+    int px = begin;
+    // The paper (dx, dy) pixels away from the one drawn.
+    const auto paper = [&](std::int32_t dx, std::int32_t dy) {
+        return fromRow + px + std::ptrdiff_t{dy} * w + dx;
+    };
 
     std::int64_t s = y * page.uy + std::int64_t{begin} * page.ux;
     // q in steps of the bend table, stepped along the row without a
     // multiplication per pixel.
     std::int64_t q = (bend.c - s) * bend.qScale;
     const std::int64_t qStep = page.ux * bend.qScale;
-    for (int px = begin; px < end; ++px, s += page.ux, q -= qStep) {
+    for (; px < end; ++px, s += page.ux, q -= qStep) {
         const std::int64_t qi = q >> 32;
         if (qi > BEND_LAST_Q * BEND_STEPS) {
             out[px] = toRow[px];
@@ -406,10 +411,9 @@ void PageEffect::drawSpan(const PictureFrameBlock& block, const Page& page, cons
                 const bool cast = onPage(px + at.shadowX, y + at.shadowY);
                 out[px] = cast ? shade(toRow[px], e.shadowMul, 0) : toRow[px];
             } else if (onPage(px + at.topX, y + at.topY)) {
-                out[px] = shade(from[(y + at.topY) * w + px + at.topX], e.top.mul, e.top.add);
+                out[px] = shade(*paper(at.topX, at.topY), e.top.mul, e.top.add);
             } else if (onPage(px + at.insideX, y + at.insideY)) {
-                out[px] =
-                    shade(from[(y + at.insideY) * w + px + at.insideX], e.inside.mul, e.inside.add);
+                out[px] = shade(*paper(at.insideX, at.insideY), e.inside.mul, e.inside.add);
             } else {
                 out[px] = qi >= 0 ? toRow[px] : fromRow[px];
             }
