@@ -55,7 +55,7 @@ constexpr double ROLL_START_RADIUS = 0.25;
 constexpr std::int64_t ONE = 1 << 16;  // 16.16 fixed point
 
 // The bend table covers q = (c - s) / r from -1 (front of a roll) over the
-// bend (0 to 1) to the end of the shadow behind it (2), in steps of 1/1024.
+// bend (0 to 1) and the shadow behind it (up to 2), in steps of 1/1024.
 constexpr int BEND_STEPS = 1024;
 constexpr int BEND_FIRST_Q = -1;
 constexpr int BEND_LAST_Q = 2;
@@ -79,6 +79,8 @@ constexpr double SPECULAR = 0.5;
 constexpr double SPECULAR_POWER = 24.0;
 // Darkest point of the shadow, right at the bend.
 constexpr double SHADOW_DEPTH = 0.45;
+// How far the shadow reaches behind the bend, in radii; within the table.
+constexpr double SHADOW_REACH = 0.5;
 
 struct Light {
     double ls, lz, hs, hz;  // unit light and half vectors in the (s, z) plane
@@ -130,7 +132,7 @@ std::vector<PageEffect::BendEntry> buildBend(PageEffect::Fold fold, PageEffect::
         const double q = BEND_FIRST_Q + static_cast<double>(i) / BEND_STEPS;
         PageEffect::BendEntry& entry = bend[static_cast<std::size_t>(i)];
         if (q > 1.0) {
-            const double f = BEND_LAST_Q - q;
+            const double f = std::max(0.0, 1.0 - (q - 1.0) / SHADOW_REACH);
             entry.shadowMul =
                 static_cast<std::uint16_t>(std::lround(256.0 * (1.0 - SHADOW_DEPTH * f * f)));
             // The rim (q = 1) shows the paper that lay r * (pi / 2 - 1) behind it.
@@ -313,7 +315,8 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std:
     // Pixels with s below sLow show the incoming picture, above sHigh the
     // outgoing one; only those between need a look at the bend.
     const std::int64_t margin = 2 * ONE;
-    const std::int64_t sLow = bend.c - 2 * bend.r - margin;
+    const std::int64_t sLow =
+        bend.c - std::llround(static_cast<double>(bend.r) * (1.0 + SHADOW_REACH)) - margin;
     std::int64_t sHigh = bend.c + bend.r;
     if (fold_ == Fold::Curl) {
         sHigh = std::max(sHigh, 2 * bend.c - bend.piR - page.sMin);
