@@ -18,7 +18,8 @@ namespace effects {
 // Curl: the page is folded back flat over itself; past the bend its back
 // slides over the rest of the page at twice the speed of the fold, the way a
 // sticker peels. Roll: the page winds up into a roll that travels with the
-// fold and thickens as it takes up paper, shaded as a cylinder.
+// fold and thickens as it takes up paper, from a quarter of R to R once it
+// holds the whole page, shaded as a cylinder.
 //
 // Parameter 1 peels the whole picture with the next preset (dx, dy, R) of the
 // handler's list, one preset per use; parameter 0 splits the picture into
@@ -37,7 +38,8 @@ class PageEffect final : public PictureEffect {
     // Builds the light and bend tables and lays out the pages for this size.
     int begin(const PictureFrameBlock& block) override;
     int frame(const PictureFrameBlock& block) override;
-    // Moves on to the next preset after a whole-picture use.
+    // Moves on to the next preset after a whole-picture use; quarter uses
+    // take no preset.
     int end(const PictureFrameBlock& block) override;
 
     // The preset the next whole-picture use takes.
