@@ -16,6 +16,7 @@
 #include "effects/MapWipe.h"
 #include "effects/MidCut.h"
 #include "effects/NegativeFlash.h"
+#include "effects/PageEffects.h"
 #include "effects/PlaneTurn3D.h"
 #include "effects/SlideThroughBlack.h"
 #include "effects/SmearWipe.h"
@@ -72,6 +73,10 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
             return std::make_unique<FadeThroughImage>(random);
         case PictureHandler::MapWipe:
             return std::make_unique<MapWipe>(path);
+        case PictureHandler::PageCurl:
+            return std::make_unique<PageEffect>(PageEffect::Fold::Curl);
+        case PictureHandler::PageRoll:
+            return std::make_unique<PageEffect>(PageEffect::Fold::Roll);
         case PictureHandler::None:
             return nullptr;
         default:

@@ -331,6 +331,8 @@ bool isPictureHandlerAvailable(PictureHandler handler) {
         case PictureHandler::NegativeFlash:
         case PictureHandler::FadeThroughImage:
         case PictureHandler::MapWipe:
+        case PictureHandler::PageCurl:
+        case PictureHandler::PageRoll:
             return true;
         default:
             return false;

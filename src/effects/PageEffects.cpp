@@ -1,0 +1,436 @@
+#include "effects/PageEffects.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <new>
+#include <numbers>
+
+#include "effects/PictureRows.h"
+
+namespace effects {
+
+namespace {
+
+constexpr std::array<PageEffect::Preset, 14> CURL_PRESETS = {{{2, 1, 30},
+                                                              {-4, -3, 40},
+                                                              {1, 3, 20},
+                                                              {2, -1, 50},
+                                                              {3, 5, 25},
+                                                              {-7, -1, 30},
+                                                              {1, 1, 40},
+                                                              {7, -1, 30},
+                                                              {3, 1, 60},
+                                                              {1, 1, 20},
+                                                              {3, 5, 40},
+                                                              {7, -1, 30},
+                                                              {2, 6, 35},
+                                                              {10, 1, 25}}};
+constexpr std::array<PageEffect::Preset, 13> ROLL_PRESETS = {{{2, 1, 50},
+                                                              {-4, 3, 175},
+                                                              {5, -3, 200},
+                                                              {-2, 1, 50},
+                                                              {1, 1, 75},
+                                                              {2, -1, 100},
+                                                              {-3, 1, 175},
+                                                              {7, -1, 75},
+                                                              {3, 1, 125},
+                                                              {-5, 1, 75},
+                                                              {2, 1, 100},
+                                                              {-2, 1, 100},
+                                                              {10, 1, 200}}};
+
+// The quarters peel toward their outer corners: (±3, ±4) for the curl and
+// (±4, ±3) for the roll, with these radii.
+constexpr PageEffect::Preset CURL_QUARTER = {3, 4, 30};
+constexpr PageEffect::Preset ROLL_QUARTER = {4, 3, 100};
+
+// Preset radii are for a stage 600 pixels high (the design canvas), so that
+// a curl keeps its proportions from 640 x 480 to 1920 x 1080.
+constexpr double REFERENCE_SIDE = 600.0;
+
+// A roll starts thin and reaches the preset radius when it holds the page.
+constexpr double ROLL_START_RADIUS = 0.25;
+
+constexpr std::int64_t ONE = 1 << 16;  // 16.16 fixed point
+
+// The bend table covers q = (c - s) / r from -1 (front of a roll) over the
+// bend (0 to 1) and the shadow behind it (up to 2), in steps of 1/1024.
+constexpr int BEND_STEPS = 1024;
+constexpr int BEND_FIRST_Q = -1;
+constexpr int BEND_LAST_Q = 2;
+constexpr int BEND_ENTRIES = (BEND_LAST_Q - BEND_FIRST_Q) * BEND_STEPS + 1;
+
+// Tiles of the active part of a page: TILE_ROWS rows of TILE_COLUMNS.
+constexpr int TILE_ROWS = 32;
+constexpr int TILE_COLUMNS = 64;
+
+// An offset that puts any pixel off every page.
+constexpr std::int32_t NO_PAPER = -(1 << 28);
+
+// Light comes from above and ahead of the fold, so the bend darkens toward
+// its back rim and casts its shadow on the uncovered picture.
+constexpr double LIGHT_S = 0.5;
+constexpr double LIGHT_Z = 1.0;
+constexpr double AMBIENT = 0.4;
+// The back of the paper: the picture showing through, washed toward white.
+constexpr double PAPER_WHITE = 0.45;
+constexpr double SPECULAR = 0.5;
+constexpr double SPECULAR_POWER = 24.0;
+// Darkest point of the shadow, right at the bend.
+constexpr double SHADOW_DEPTH = 0.45;
+// How far the shadow reaches behind the bend, in radii; within the table.
+constexpr double SHADOW_REACH = 0.5;
+
+struct Light {
+    double ls, lz, hs, hz;  // unit light and half vectors in the (s, z) plane
+};
+
+Light makeLight() {
+    const double l = std::hypot(LIGHT_S, LIGHT_Z);
+    Light light{LIGHT_S / l, LIGHT_Z / l, 0, 0};
+    const double hs = light.ls;
+    const double hz = light.lz + 1.0;
+    const double h = std::hypot(hs, hz);
+    light.hs = hs / h;
+    light.hz = hz / h;
+    return light;
+}
+
+// Diffuse light on a surface with normal (ns, nz); a flat, face-up page gets 1.
+double diffuse(const Light& light, double ns, double nz) {
+    const double d = std::max(0.0, ns * light.ls + nz * light.lz) / light.lz;
+    return std::min(1.0, AMBIENT + (1.0 - AMBIENT) * d);
+}
+
+// The shade c * mul / 256 + add of light `level` on paper washed toward
+// white by `white`; mul and add never carry a byte past 255.
+PageEffect::Layer shadeLayer(double tau, double level, double white) {
+    PageEffect::Layer layer;
+    layer.tau = static_cast<std::int32_t>(std::lround(tau * ONE));
+    layer.mul = static_cast<std::uint16_t>(std::floor(256.0 * level * (1.0 - white)));
+    layer.add = static_cast<std::uint16_t>(std::floor(255.0 * level * white));
+    return layer;
+}
+
+// The back of the paper with outward normal (ns, nz).
+PageEffect::Layer backLayer(const Light& light, double tau, double ns, double nz) {
+    const double highlight =
+        SPECULAR * std::pow(std::max(0.0, ns * light.hs + nz * light.hz), SPECULAR_POWER);
+    return shadeLayer(tau, diffuse(light, ns, nz), PAPER_WHITE + highlight * (1.0 - PAPER_WHITE));
+}
+
+// A bent page seen from above: at q the paper's outer side lies at angle
+// a = pi - asin(q) around the cylinder and its inside at asin(q), measured
+// from where it leaves the flat; the paper there lay r * (a - q) behind the
+// pixel. A curl lies flat again past the top (q < 0), a roll keeps winding.
+std::vector<PageEffect::BendEntry> buildBend(PageEffect::Fold fold, PageEffect::Layer& flatBack) {
+    const Light light = makeLight();
+    const double pi = std::numbers::pi;
+    std::vector<PageEffect::BendEntry> bend(BEND_ENTRIES);
+    for (int i = 0; i < BEND_ENTRIES; ++i) {
+        const double q = BEND_FIRST_Q + static_cast<double>(i) / BEND_STEPS;
+        PageEffect::BendEntry& entry = bend[static_cast<std::size_t>(i)];
+        if (q > 1.0) {
+            const double f = std::max(0.0, 1.0 - (q - 1.0) / SHADOW_REACH);
+            entry.shadowMul =
+                static_cast<std::uint16_t>(std::lround(256.0 * (1.0 - SHADOW_DEPTH * f * f)));
+            // The rim (q = 1) shows the paper that lay r * (pi / 2 - 1) behind it.
+            entry.shadowTau = static_cast<std::int32_t>(std::lround((pi / 2 - q) * ONE));
+            continue;
+        }
+        const double z = std::sqrt(std::max(0.0, 1.0 - q * q));
+        if (q >= 0.0) {
+            entry.top = backLayer(light, pi - std::asin(q) - q, -q, z);
+            // The inside shows only where no paper lies above it.
+            entry.inside = shadeLayer(std::asin(q) - q, diffuse(light, q, z), 0.0);
+        } else if (fold == PageEffect::Fold::Roll) {
+            entry.top = backLayer(light, pi - std::asin(q) - q, -q, z);
+        } else {
+            entry.top = backLayer(light, pi - 2.0 * q, 0.0, 1.0);
+        }
+    }
+    flatBack = backLayer(light, 0.0, 0.0, 1.0);
+    return bend;
+}
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+Pixel shade(Pixel p, unsigned mul, unsigned add) {
+    const Pixel redBlue = (((p & 0xFF00FFu) * mul) >> 8) & 0xFF00FFu;
+    const Pixel green = (((p & 0x00FF00u) * mul) >> 8) & 0x00FF00u;
+    // The fourth byte passes through untouched.
+    return (p & 0xFF000000u) | (redBlue + green + add * 0x010101u);
+}
+
+PageEffect::Page makePage(int x0, int y0, int width, int height, int dx, int dy, double radius) {
+    const double length = std::hypot(static_cast<double>(dx), static_cast<double>(dy));
+    PageEffect::Page page{};
+    page.x0 = x0;
+    page.y0 = y0;
+    page.width = width;
+    page.height = height;
+    page.ux = std::llround(dx / length * ONE);
+    page.uy = std::llround(dy / length * ONE);
+    const int x1 = x0 + width - 1;
+    const int y1 = y0 + height - 1;
+    std::int64_t sMin = INT64_MAX;
+    std::int64_t sMax = INT64_MIN;
+    for (int x : {x0, x1}) {
+        for (int y : {y0, y1}) {
+            const std::int64_t s = x * page.ux + y * page.uy;
+            sMin = std::min(sMin, s);
+            sMax = std::max(sMax, s);
+        }
+    }
+    page.sMin = sMin;
+    page.sMax = sMax;
+    page.radius = std::max<std::int64_t>(ONE, std::llround(radius * ONE));
+    return page;
+}
+
+}  // namespace
+
+int PageEffect::begin(const PictureFrameBlock& block) {
+    end(block);
+    begun_ = true;
+    wholeUse_ = block.parameter != 0;
+    if (!hasPictures(block)) {
+        return 0;
+    }
+    const int w = block.width;
+    const int h = block.height;
+    const double scale = std::min(w, h) / REFERENCE_SIDE;
+    try {
+        bend_ = buildBend(fold_, flatBack_);
+        reach_.resize(bend_.size());
+        spans_.resize(TILE_ROWS);
+        if (wholeUse_) {
+            const Preset preset =
+                fold_ == Fold::Curl ? CURL_PRESETS[presetIndex_] : ROLL_PRESETS[presetIndex_];
+            pages_.push_back(makePage(0, 0, w, h, preset.dx, preset.dy, preset.radius * scale));
+        } else {
+            const Preset q = fold_ == Fold::Curl ? CURL_QUARTER : ROLL_QUARTER;
+            const int left = w / 2;
+            const int bottom = h / 2;
+            const double r = q.radius * scale;
+            // Rows count upward: the first quarters are the lower ones.
+            pages_.push_back(makePage(0, 0, left, bottom, -q.dx, -q.dy, r));
+            pages_.push_back(makePage(left, 0, w - left, bottom, q.dx, -q.dy, r));
+            pages_.push_back(makePage(0, bottom, left, h - bottom, -q.dx, q.dy, r));
+            pages_.push_back(makePage(left, bottom, w - left, h - bottom, q.dx, q.dy, r));
+        }
+    } catch (const std::bad_alloc&) {
+        bend_ = {};
+        reach_ = {};
+        spans_ = {};
+        pages_ = {};
+        return 0;
+    }
+    width_ = w;
+    height_ = h;
+    return 0;
+}
+
+int PageEffect::frame(const PictureFrameBlock& block) {
+    // The pages belong to the size Begin saw.
+    if (bend_.empty() || block.width != width_ || block.height != height_) {
+        return 0;
+    }
+    if (copyEndPoint(block, percentProgress(block))) {
+        return 0;
+    }
+    const std::int64_t progress = std::int64_t{block.elapsed} * ONE / block.duration;
+    for (const Page& page : pages_) {
+        if (page.width > 0 && page.height > 0) {
+            drawPage(block, page, progress);
+        }
+    }
+    return 0;
+}
+
+int PageEffect::end(const PictureFrameBlock&) {
+    bend_ = {};
+    reach_ = {};
+    spans_ = {};
+    pages_ = {};
+    width_ = 0;
+    height_ = 0;
+    if (begun_ && wholeUse_) {
+        const std::size_t count = fold_ == Fold::Curl ? CURL_PRESETS.size() : ROLL_PRESETS.size();
+        presetIndex_ = (presetIndex_ + 1) % count;
+    }
+    begun_ = false;
+    return 0;
+}
+
+PageEffect::Bend PageEffect::bendAt(const Page& page, std::int64_t progress) const {
+    // The fold eases in and out; it starts at the page's first corner and
+    // ends once the bend and its shadow have left the far one.
+    const double x = static_cast<double>(progress) / ONE;
+    const double eased = x * x * (3.0 - 2.0 * x);
+    const std::int64_t extent = page.sMax - page.sMin;
+    Bend bend;
+    bend.c = page.sMin +
+             static_cast<std::int64_t>(eased * static_cast<double>(extent + 2 * page.radius));
+    bend.r = page.radius;
+    if (fold_ == Fold::Roll) {
+        // The roll's cross-section grows with the paper it has taken up.
+        const double r0 = ROLL_START_RADIUS * static_cast<double>(page.radius);
+        const double rEnd = static_cast<double>(page.radius);
+        const double taken = std::clamp(static_cast<double>(bend.c - page.sMin) /
+                                            static_cast<double>(std::max<std::int64_t>(extent, 1)),
+                                        0.0, 1.0);
+        bend.r = std::max<std::int64_t>(
+            ONE, std::llround(std::sqrt(r0 * r0 + (rEnd * rEnd - r0 * r0) * taken)));
+    }
+    bend.qScale = (std::int64_t{BEND_STEPS} << 32) / bend.r;
+    bend.piR = std::llround(std::numbers::pi * static_cast<double>(bend.r));
+    return bend;
+}
+
+void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) {
+    const Bend bend = bendAt(page, progress);
+
+    // Where the paper of each step of the bend lay, in whole pixels from the
+    // pixel that shows it; NO_PAPER where there is none, which no bounds
+    // check passes.
+    const auto offset = [&](std::int32_t tau, std::int64_t unit) {
+        if (tau < 0) {
+            return NO_PAPER;
+        }
+        const std::int64_t t = (bend.r * tau) >> 16;
+        return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
+    };
+    for (std::size_t i = 0; i < bend_.size(); ++i) {
+        const BendEntry& e = bend_[i];
+        reach_[i] = {offset(e.top.tau, page.ux),    offset(e.top.tau, page.uy),
+                     offset(e.inside.tau, page.ux), offset(e.inside.tau, page.uy),
+                     offset(e.shadowTau, page.ux),  offset(e.shadowTau, page.uy)};
+    }
+
+    // Pixels with s below sLow show the incoming picture, above sHigh the
+    // outgoing one; only those between need a look at the bend.
+    const std::int64_t margin = 2 * ONE;
+    const std::int64_t sLow =
+        bend.c - std::llround(static_cast<double>(bend.r) * (1.0 + SHADOW_REACH)) - margin;
+    std::int64_t sHigh = bend.c + bend.r;
+    if (fold_ == Fold::Curl) {
+        sHigh = std::max(sHigh, 2 * bend.c - bend.piR - page.sMin);
+    }
+    sHigh += margin;
+
+    const int w = block.width;
+    const int x0 = page.x0;
+    const int x1 = page.x0 + page.width;
+    const int y1 = page.y0 + page.height;
+    // Rows split into what is still flat on either side, copied whole, and
+    // an active part between. The active parts go in tiles: the paper they
+    // show comes from mirrored places, which a tile keeps closer together.
+    for (int tileY = page.y0; tileY < y1; tileY += TILE_ROWS) {
+        const int tileYEnd = std::min(y1, tileY + TILE_ROWS);
+        int tileBegin = x1;
+        int tileEnd = x0;
+        for (int y = tileY; y < tileYEnd; ++y) {
+            const std::int64_t sRow = y * page.uy;
+            int activeBegin = x0;
+            int activeEnd = x1;
+            bool toOnLeft = page.ux > 0;
+            if (page.ux == 0) {
+                // The whole row lies at one distance: all active, or all the
+                // left side of an empty active part.
+                if (sRow < sLow || sRow > sHigh) {
+                    toOnLeft = sRow < sLow;
+                    activeBegin = activeEnd = x1;
+                }
+            } else {
+                const std::int64_t xLow = floorDiv(sLow - sRow, page.ux);
+                const std::int64_t xHigh = floorDiv(sHigh - sRow, page.ux);
+                const std::int64_t lo = std::min(xLow, xHigh) - 1;
+                const std::int64_t hi = std::max(xLow, xHigh) + 2;
+                activeBegin = static_cast<int>(std::clamp<std::int64_t>(lo, x0, x1));
+                activeEnd = static_cast<int>(std::clamp<std::int64_t>(hi, activeBegin, x1));
+            }
+            Pixel* out = rowOf(block.out, w, y);
+            const Pixel* left = rowOf(toOnLeft ? block.to : block.from, w, y);
+            const Pixel* right = rowOf(toOnLeft ? block.from : block.to, w, y);
+            copyPixels(out + x0, left + x0, activeBegin - x0);
+            copyPixels(out + activeEnd, right + activeEnd, x1 - activeEnd);
+            spans_[static_cast<std::size_t>(y - tileY)] = {activeBegin, activeEnd};
+            if (activeBegin < activeEnd) {
+                tileBegin = std::min(tileBegin, activeBegin);
+                tileEnd = std::max(tileEnd, activeEnd);
+            }
+        }
+        for (int tileX = tileBegin; tileX < tileEnd; tileX += TILE_COLUMNS) {
+            for (int y = tileY; y < tileYEnd; ++y) {
+                const auto [activeBegin, activeEnd] = spans_[static_cast<std::size_t>(y - tileY)];
+                drawSpan(block, page, bend, y, std::max(activeBegin, tileX),
+                         std::min(activeEnd, tileX + TILE_COLUMNS));
+            }
+        }
+    }
+}
+
+void PageEffect::drawSpan(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                          int begin, int end) const {
+    const int w = block.width;
+    const int x0 = page.x0;
+    const int x1 = page.x0 + page.width;
+    const int y0 = page.y0;
+    const int y1 = page.y0 + page.height;
+    const auto onPage = [&](std::int64_t sx, std::int64_t sy) {
+        return sx >= x0 && sx < x1 && sy >= y0 && sy < y1;
+    };
+    const Pixel* from = block.from;
+    const Pixel* fromRow = rowOf(block.from, w, y);
+    const Pixel* toRow = rowOf(block.to, w, y);
+    Pixel* out = rowOf(block.out, w, y);
+    const bool curl = fold_ == Fold::Curl;
+    int px = begin;
+    // The paper (dx, dy) pixels away from the one drawn.
+    const auto paper = [&](std::int32_t dx, std::int32_t dy) {
+        return fromRow + px + std::ptrdiff_t{dy} * w + dx;
+    };
+
+    std::int64_t s = y * page.uy + std::int64_t{begin} * page.ux;
+    // q in steps of the bend table, stepped along the row without a
+    // multiplication per pixel.
+    std::int64_t q = (bend.c - s) * bend.qScale;
+    const std::int64_t qStep = page.ux * bend.qScale;
+    for (; px < end; ++px, s += page.ux, q -= qStep) {
+        const std::int64_t qi = q >> 32;
+        if (qi > BEND_LAST_Q * BEND_STEPS) {
+            out[px] = toRow[px];
+        } else if (qi >= BEND_FIRST_Q * BEND_STEPS) {
+            const std::size_t i = static_cast<std::size_t>(qi - BEND_FIRST_Q * BEND_STEPS);
+            const BendEntry& e = bend_[i];
+            const Reach& at = reach_[i];
+            if (qi > BEND_STEPS) {
+                // No shadow where no paper has been lifted yet.
+                const bool cast = onPage(px + at.shadowX, y + at.shadowY);
+                out[px] = cast ? shade(toRow[px], e.shadowMul, 0) : toRow[px];
+            } else if (onPage(px + at.topX, y + at.topY)) {
+                out[px] = shade(*paper(at.topX, at.topY), e.top.mul, e.top.add);
+            } else if (onPage(px + at.insideX, y + at.insideY)) {
+                out[px] = shade(*paper(at.insideX, at.insideY), e.inside.mul, e.inside.add);
+            } else {
+                out[px] = qi >= 0 ? toRow[px] : fromRow[px];
+            }
+        } else if (curl) {
+            // The flat folded-back paper: it lay pi r + 2 (s - c) behind.
+            const std::int64_t t = bend.piR + 2 * (s - bend.c);
+            const std::int64_t sx = px + ((ONE / 2 - ((t * page.ux) >> 16)) >> 16);
+            const std::int64_t sy = y + ((ONE / 2 - ((t * page.uy) >> 16)) >> 16);
+            out[px] = onPage(sx, sy) ? shade(from[sy * w + sx], flatBack_.mul, flatBack_.add)
+                                     : fromRow[px];
+        } else {
+            out[px] = fromRow[px];
+        }
+    }
+}
+
+}  // namespace effects

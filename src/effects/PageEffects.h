@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "effects/EffectHandler.h"
+
+namespace effects {
+
+// The page transitions: the outgoing picture comes off along a straight fold
+// line that sweeps across it in direction (dx, dy) (dy counts upward on
+// screen), bending over a cylinder of radius r and uncovering the incoming
+// picture behind the fold. The lifted paper shows its back: a lit, washed-out
+// mirror image of the picture.
+//
+// Curl: the page is folded back flat over itself; past the bend its back
+// slides over the rest of the page at twice the speed of the fold, the way a
+// sticker peels. Roll: the page winds up into a roll that travels with the
+// fold and thickens as it takes up paper, from a quarter of R to R once it
+// holds the whole page, shaded as a cylinder.
+//
+// Parameter 1 peels the whole picture with the next preset (dx, dy, R) of the
+// handler's list, one preset per use; parameter 0 splits the picture into
+// four quarters, each peeled toward its own outer corner. R is given for a
+// 600-pixel-high stage and scales with the smaller side of the stage.
+class PageEffect final : public PictureEffect {
+  public:
+    enum class Fold { Curl, Roll };
+
+    struct Preset {
+        int dx, dy, radius;
+    };
+
+    explicit PageEffect(Fold fold) : fold_(fold) {}
+
+    // Builds the light and bend tables and lays out the pages for this size.
+    int begin(const PictureFrameBlock& block) override;
+    int frame(const PictureFrameBlock& block) override;
+    // Moves on to the next preset after a whole-picture use; quarter uses
+    // take no preset.
+    int end(const PictureFrameBlock& block) override;
+
+    // The preset the next whole-picture use takes.
+    std::size_t presetIndex() const { return presetIndex_; }
+
+    // One entry of the bend table: q = (c - s) / r, where s is a pixel's
+    // distance along the direction and c that of the line where the paper
+    // leaves the flat. t = r * tau is how far back along the direction the
+    // shown paper lay; mul and add shade it as c * mul / 256 + add.
+    struct Layer {
+        std::int32_t tau = -1;  // 16.16; negative: no paper at this q
+        std::uint16_t mul = 256;
+        std::uint16_t add = 0;
+    };
+    struct BendEntry {
+        Layer top;     // the outer, upper side of the bend (the paper's back)
+        Layer inside;  // the inside of the bend, seen when the top has no paper
+        // On the uncovered picture just behind the bend, where the bend's
+        // rim has paper: the paper it shows lay r * shadowTau behind.
+        std::uint16_t shadowMul = 256;
+        std::int32_t shadowTau = 0;
+    };
+
+    // One page: a rectangle of the picture peeled on its own.
+    struct Page {
+        int x0, y0, width, height;  // pixels
+        std::int64_t ux, uy;        // unit direction, 16.16
+        std::int64_t sMin, sMax;    // extent of the rectangle along the direction, 16.16
+        std::int64_t radius;        // 16.16: the curl's radius, or the roll's final one
+    };
+
+  private:
+    // Where the paper of one step of the bend lay, in whole pixels from the
+    // pixel that shows it; refilled for each page and frame.
+    struct Reach {
+        std::int32_t topX, topY, insideX, insideY, shadowX, shadowY;
+    };
+
+    // Where the bend of a page stands at a progress (16.16): c, where the
+    // paper leaves the flat, and the radius r, both 16.16; qScale turns
+    // c - s into steps of the bend table (<< 32), piR is pi r.
+    struct Bend {
+        std::int64_t c, r, qScale, piR;
+    };
+
+    Bend bendAt(const Page& page, std::int64_t progress) const;
+    void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress);
+    // Pixels [begin, end) of row y, all within the page's active part.
+    void drawSpan(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                  int begin, int end) const;
+
+    Fold fold_;
+    std::size_t presetIndex_ = 0;
+    bool begun_ = false;
+    bool wholeUse_ = false;  // the use in progress took a preset
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Page> pages_;
+    std::vector<BendEntry> bend_;  // empty when Begin had no pictures or no memory
+    std::vector<Reach> reach_;     // one per bend entry, sized by Begin
+    // The active columns [first, second) of each row of a tile, sized by Begin.
+    std::vector<std::pair<int, int>> spans_;
+    Layer flatBack_;  // the curl's flat folded-back paper
+};
+
+}  // namespace effects
