@@ -1,18 +1,37 @@
 #include "platform/audio/FfmpegAudioSource.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
 namespace platform {
+
+namespace {
+
+void quietenDecoderLog() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // The decoders' remarks about odd files would land on the show's
+        // terminal; PHOTOREEL_TRACE keeps them for debugging.
+        const char* traceOn = std::getenv("PHOTOREEL_TRACE");
+        if (traceOn == nullptr || traceOn[0] == '\0' || traceOn[0] == '0') {
+            av_log_set_level(AV_LOG_FATAL);
+        }
+    });
+}
+
+}  // namespace
 
 struct FfmpegAudioSource::Codec {
     AVFormatContext* format = nullptr;
@@ -63,6 +82,7 @@ struct FfmpegAudioSource::Codec {
 
 Result<std::unique_ptr<FfmpegAudioSource>> FfmpegAudioSource::open(const std::string& path,
                                                                    Container container) {
+    quietenDecoderLog();
     auto codec = std::make_unique<Codec>();
     const AVInputFormat* forced =
         container == Container::WaveOnly ? av_find_input_format("wav") : nullptr;

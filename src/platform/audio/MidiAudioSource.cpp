@@ -108,23 +108,46 @@ MidiAudioSource::MidiAudioSource(std::unique_ptr<Synth> synth) : synth_(std::mov
 
 MidiAudioSource::~MidiAudioSource() = default;
 
+bool MidiAudioSource::pastLastEvent() const {
+    // The player itself lingers for seconds after the last event before it
+    // reports that it is done; a sequencer ends with the last event.
+    const int total = fluid_player_get_total_ticks(synth_->player);
+    return fluid_player_get_status(synth_->player) == FLUID_PLAYER_DONE ||
+           (total > 0 && fluid_player_get_current_tick(synth_->player) >= total);
+}
+
 std::size_t MidiAudioSource::read(float* out, std::size_t frames) {
-    if (fluid_player_get_status(synth_->player) == FLUID_PLAYER_DONE) {
-        return 0;
-    }
     // The player advances inside write calls, in blocks of the synth's size.
     constexpr std::size_t kBlock = 64;
     std::size_t done = 0;
     while (done < frames) {
-        const int take = static_cast<int>(std::min(kBlock, frames - done));
+        if (tailLeft_ == 0) {
+            break;
+        }
+        if (tailLeft_ < 0 && pastLastEvent()) {
+            tailLeft_ = kTailFrames;
+        }
+        std::size_t take = std::min(kBlock, frames - done);
+        if (tailLeft_ > 0) {
+            take = std::min(take, static_cast<std::size_t>(tailLeft_));
+        }
         float* at = out + done * AUDIO_MIX_CHANNELS;
-        if (fluid_synth_write_float(synth_->synth, take, at, 0, 2, at, 1, 2) != FLUID_OK) {
+        if (fluid_synth_write_float(synth_->synth, static_cast<int>(take), at, 0, 2, at, 1, 2) !=
+            FLUID_OK) {
+            tailLeft_ = 0;
             break;
         }
-        done += static_cast<std::size_t>(take);
-        if (fluid_player_get_status(synth_->player) == FLUID_PLAYER_DONE) {
-            break;
+        if (tailLeft_ > 0) {
+            // Notes still sounding fade out instead of stopping with a click.
+            for (std::size_t i = 0; i < take; ++i) {
+                const float gain =
+                    static_cast<float>(tailLeft_ - static_cast<int>(i)) / kTailFrames;
+                at[2 * i] *= gain;
+                at[2 * i + 1] *= gain;
+            }
+            tailLeft_ -= static_cast<int>(take);
         }
+        done += take;
     }
     return done;
 }

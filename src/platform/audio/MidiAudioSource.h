@@ -29,8 +29,12 @@ class MidiAudioSource final : public AudioSource {
   private:
     struct Synth;
     explicit MidiAudioSource(std::unique_ptr<Synth> synth);
+    bool pastLastEvent() const;
+
+    static constexpr int kTailFrames = AUDIO_MIX_RATE * 30 / 1000;  // fade after the last event
 
     std::unique_ptr<Synth> synth_;
+    int tailLeft_ = -1;  // frames of the fade still to render; -1 before it, 0 at the end
 };
 
 }  // namespace platform
