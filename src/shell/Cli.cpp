@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -53,10 +54,14 @@ struct PlayOptions {
     std::string film;
     std::string windowed;
     bool headless = false;
+    bool mute = false;
     long long quitAfterMs = -1;
 };
 
 int play(const PlayOptions& cli) {
+    if (cli.mute) {
+        setenv("PHOTOREEL_MUTE", "1", 1);  // read as the "mute" setting by the platform
+    }
     ViewerOptions options;
     options.filmPath = cli.film;
     if (!cli.windowed.empty()) {
@@ -111,6 +116,8 @@ int runCommandLine(int argc, char** argv) {
                    "Play in a window of WIDTHxHEIGHT pixels instead of full screen");
     app.add_flag("--headless", playOptions.headless,
                  "Play without a screen on a virtual clock (frames are only recorded)");
+    app.add_flag("--mute", playOptions.mute,
+                 "Play without sound (the music still starts, ends and repeats on time)");
     app.add_option("--quit-after", playOptions.quitAfterMs,
                    "With --headless: press Esc after this many milliseconds of show time")
         ->check(CLI::NonNegativeNumber);
