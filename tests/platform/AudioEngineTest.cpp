@@ -58,6 +58,32 @@ TEST(MidiFileScan, FindsTheFirstSoundingNoteOrTheFault) {
          false, false},
         {"data byte with no status", withTrack({0, 60, 100}), false, false},
         {"note cut off", withTrack({0, 0x90, 60}), false, false},
+        {"broken after the first note", withTrack({0, 0x90, 60, 100, 0, 0xF1}), false, false},
+        {"padding after the last chunk",
+         [&] {
+             auto bytes = withTrack({0, 0x90, 60, 100});
+             bytes.insert(bytes.end(), 3, 0);
+             return bytes;
+         }(),
+         true, true},
+        {"track longer than the file",
+         [&] {
+             auto bytes = withTrack({0, 0x90, 60, 100});
+             bytes[21] = 40;
+             return bytes;
+         }(),
+         false, false},
+        {"other chunks are skipped",
+         [&] {
+             auto bytes = header;
+             for (std::uint8_t b : {'X', 'F', 'I', 'H', '\0', '\0', '\0', '\2', '\x90', '\x90'}) {
+                 bytes.push_back(b);
+             }
+             const auto track = withTrack({0, 0x90, 60, 100});
+             bytes.insert(bytes.end(), track.begin() + 14, track.end());
+             return bytes;
+         }(),
+         true, true},
     };
     for (const Case& c : cases) {
         const auto result = midiFileHasNotes(c.bytes);

@@ -1,6 +1,5 @@
 #include "platform/audio/MidiFileScan.h"
 
-#include <algorithm>
 #include <string>
 
 namespace platform {
@@ -56,7 +55,7 @@ std::uint32_t bigEndian32(const std::uint8_t* p) {
            std::uint32_t{p[3]};
 }
 
-// Scans one track; true in found when it plays a note.
+// Walks one track; true when it plays a note.
 Result<bool> trackHasNotes(std::span<const std::uint8_t> track, int number) {
     Cursor cursor(track);
     const auto fault = [&](const char* what) {
@@ -64,6 +63,7 @@ Result<bool> trackHasNotes(std::span<const std::uint8_t> track, int number) {
                      std::to_string(cursor.offset())};
     };
     std::uint8_t running = 0;
+    bool notes = false;
     while (!cursor.atEnd()) {
         std::uint32_t delta = 0;
         if (!cursor.quantity(delta)) {
@@ -80,7 +80,7 @@ Result<bool> trackHasNotes(std::span<const std::uint8_t> track, int number) {
                 return fault("meta event runs past the track");
             }
             if (type == 0x2F) {
-                return false;  // end of track
+                return notes;  // end of track; anything after it is never played
             }
             continue;
         }
@@ -114,11 +114,9 @@ Result<bool> trackHasNotes(std::span<const std::uint8_t> track, int number) {
         if (!cursor.byte(second)) {
             return fault("channel message cut off");
         }
-        if (command == 0x90 && second > 0) {
-            return true;
-        }
+        notes = notes || (command == 0x90 && second > 0);
     }
-    return false;
+    return notes;
 }
 
 }  // namespace
@@ -133,25 +131,30 @@ Result<bool> midiFileHasNotes(std::span<const std::uint8_t> bytes) {
     }
     std::size_t at = 8 + headerLength;
     int track = 0;
-    while (bytes.size() - at >= 8) {
+    bool notes = false;
+    // Every track is walked, not only up to the first note: a file broken
+    // further on would stop the synthesiser at once and restart in a loop.
+    while (at < bytes.size()) {
+        if (bytes.size() - at < 8) {
+            break;  // a few padding bytes after the last chunk, as some writers leave
+        }
         const std::uint32_t length = bigEndian32(bytes.data() + at + 4);
         const bool isTrack = bigEndian32(bytes.data() + at) == 0x4D54726Bu;  // "MTrk"
         at += 8;
-        // A cut-off last chunk is scanned as far as it goes, as players do.
-        const std::size_t available = std::min<std::size_t>(length, bytes.size() - at);
+        if (length > bytes.size() - at) {
+            return Error{"chunk at byte " + std::to_string(at - 8) + " runs past the end"};
+        }
         if (isTrack) {
             ++track;
-            auto found = trackHasNotes(bytes.subspan(at, available), track);
+            auto found = trackHasNotes(bytes.subspan(at, length), track);
             if (!found) {
                 return found;
             }
-            if (*found) {
-                return true;
-            }
+            notes = notes || *found;
         }
-        at += available;
+        at += length;
     }
-    return false;
+    return notes;
 }
 
 }  // namespace platform
