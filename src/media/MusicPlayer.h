@@ -31,6 +31,10 @@ enum class MusicRepeat { Off, On };
 // goes through the window's thread as message MSG_MUSIC_RESTART, which the
 // window hands to MusicPlayerTable::handleRestart.
 //
+// A player window owns one MusicPlayerTable and both players, gives them a
+// MusicHost (itself, or a ClockMusicHost over the platform's queue and clock)
+// and platform.audio(), and passes MSG_MUSIC_RESTART to the table.
+//
 // Threads: play() and stop() come from the window thread and the play
 // thread, the poll from the host's timer, restart() from the window thread.
 // control_ serialises play, stop and restart; state_ guards what the poll
