@@ -257,23 +257,28 @@ TEST_F(AudioEngineFiles, WithoutTheMediaGraphOnlyTheSimpleDevicesOpen) {
     EXPECT_TRUE(fixture.engine().open(path("tone.wav"), AudioDevice::Wave));
 }
 
-// The sound card path, through SDL's dummy driver (no sound card here): the
-// stream is pulled by SDL's audio thread and ends.
-TEST_F(AudioEngineFiles, TheSdlOutputPullsTheMusicToItsEnd) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+// The sound card path through SDL's dummy driver (no sound card here), and a
+// driver that cannot open, where the show clock drives the music instead:
+// either way the stream is pulled to its end.
+TEST_F(AudioEngineFiles, TheSdlPlatformPlaysTheMusicToItsEndWithOrWithoutADevice) {
     ASSERT_TRUE(testing_support::writeBytes(
         path("short.wav"), testing_support::waveFile(testing_support::offsetTone(200), 44100, 2)));
-    SdlPlatform sdl;
-    auto stream = sdl.audio().open(path("short.wav"), AudioDevice::Wave);
-    ASSERT_TRUE(stream);
-    stream->start();
-    // Waits for the end, not for a time; the limit only keeps a fault from
-    // hanging the test.
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!stream->ended() && std::chrono::steady_clock::now() < limit) {
-        sdl.clock().sleepMs(10);
+    for (const char* driver : {"dummy", "no-such-driver"}) {
+        SCOPED_TRACE(driver);
+        setenv("SDL_AUDIODRIVER", driver, 1);
+        SdlPlatform sdl;
+        auto stream = sdl.audio().open(path("short.wav"), AudioDevice::Wave);
+        ASSERT_TRUE(stream);
+        stream->start();
+        // Waits for the end, not for a time; the limit only keeps a fault
+        // from hanging the test.
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!stream->ended() && std::chrono::steady_clock::now() < limit) {
+            sdl.clock().sleepMs(10);
+        }
+        EXPECT_TRUE(stream->ended());
     }
-    EXPECT_TRUE(stream->ended());
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 }  // namespace
