@@ -49,8 +49,9 @@ class Clock {
     // as busy from this call until it waits through the clock or ends.
     virtual std::thread startThread(std::string name, std::function<void()> body) = 0;
 
-    // Waits for a thread to end. On a virtual clock the caller counts as
-    // idle meanwhile, so the thread it waits for can still sleep its way out.
+    // Waits for a thread to end. On a virtual clock time does not move
+    // meanwhile: stop a show thread through an event it waits on, never by
+    // letting it sleep its way out.
     virtual void joinThread(std::thread& thread) = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/AudioEngine.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/MessageQueue.h"
@@ -30,6 +31,9 @@ class Platform {
 
     // Whether clips and compressed music can be played here.
     virtual bool mediaBackendAvailable() = 0;
+
+    // The music engine, made on first use; any thread.
+    virtual AudioEngine& audio() = 0;
 };
 
 }  // namespace platform

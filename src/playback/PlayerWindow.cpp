@@ -77,6 +77,7 @@ int PlayerWindow::start() {
         trace("cannot create the stage frames");
     }
     preparedEvent_ = clock_.createEvent(EventReset::Auto);
+    stopWake_ = clock_.createEvent(EventReset::Manual);
     resumeEvent_ = clock_.createEvent(EventReset::Manual);
     resumeEvent_->set();
     loop_ = film_->loop();
@@ -118,10 +119,12 @@ void PlayerWindow::stop() {
     }
     started_ = false;
     window_->showCursor(true);
+    // Both threads wait on stopWake_ wherever they sleep, so they end at once.
     playRunning_ = false;
-    clock_.joinThread(playThread_);
     prepareRunning_ = false;
+    stopWake_->set();
     resumeEvent_->set();  // a paused preparation must see that it is over
+    clock_.joinThread(playThread_);
     clock_.joinThread(prepareThread_);
     clips_->stopClip(true);
     stepTimer_->stop();  // waits for a callback that is running
@@ -174,7 +177,7 @@ void PlayerWindow::playThreadBody() {
         if (advanceRequested_.exchange(false)) {
             step();
         } else {
-            clock_.sleepMs(10);
+            sleepUnlessStopped(10);
         }
     }
 }
@@ -201,7 +204,7 @@ void PlayerWindow::prepareThreadBody() {
         const film::FilmItem current = currentItemCopy();
         film::FilmItem next = film_->getItem(current.number + 1);
         if (prepared_) {
-            clock_.sleepMs(100);
+            sleepUnlessStopped(100);
             continue;
         }
         if (next.number == -1) {
@@ -237,7 +240,7 @@ void PlayerWindow::prepareThreadBody() {
         }
         preparedEvent_->set();
         if (!ok) {
-            clock_.sleepMs(100);  // a broken item is retried, but not in a busy loop
+            sleepUnlessStopped(100);  // a broken item is retried, but not in a busy loop
         }
     }
 }
@@ -249,8 +252,12 @@ bool PlayerWindow::escapePressed() {
 void PlayerWindow::paceFrame(Millis frameStart) {
     const Millis spent = clock_.nowMs() - frameStart;
     if (spent < static_cast<Millis>(options_.frameMs)) {
-        clock_.sleepMs(static_cast<Millis>(options_.frameMs) - spent);
+        sleepUnlessStopped(static_cast<Millis>(options_.frameMs) - spent);
     }
+}
+
+void PlayerWindow::sleepUnlessStopped(Millis ms) {
+    stopWake_->wait(ms);
 }
 
 void PlayerWindow::postEscapeToParent() {
@@ -271,7 +278,7 @@ void PlayerWindow::step() {
     stepTimer_->stop();
 
     while (!preparedEvent_->wait(0)) {
-        clock_.sleepMs(100);
+        sleepUnlessStopped(100);
         if (!playRunning_) {
             clips_->stopClip(false);
             return;
@@ -418,7 +425,7 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
         }
         paceFrame(frameStart);
         elapsed = static_cast<int>(clock_.nowMs() - begun);
-    } while (elapsed < total);
+    } while (elapsed < total && playRunning_);
 
     compositor.renderPicture(effect, *window_, total, total);
     compositor.commit();
@@ -451,7 +458,7 @@ int PlayerWindow::titlePhase(const film::FilmItem& item, const imaging::Picture*
             break;
         }
         paceFrame(frameStart);
-    } while (static_cast<int>(clock_.nowMs() - begun) < total);
+    } while (static_cast<int>(clock_.nowMs() - begun) < total && playRunning_);
     compositor.copyToFrameToPresented();
     compositor.present(*window_, FrameCompositor::Source::Presented);
     return result;

@@ -69,6 +69,8 @@ class PlayerWindow final : public ShowPlayer {
     int titlePhase(const film::FilmItem& item, const imaging::Picture* picture,
                    const imaging::Picture* overlay, const SourceRect& rect);
     void paceFrame(platform::Millis frameStart);
+    // Sleeps on the show clock, but returns at once when the show stops.
+    void sleepUnlessStopped(platform::Millis ms);
     bool escapePressed();
 
     void onKeyDown(int key);
@@ -103,6 +105,7 @@ class PlayerWindow final : public ShowPlayer {
     std::unique_ptr<platform::PeriodicTimer> stepTimer_;
     std::unique_ptr<platform::ClockEvent> preparedEvent_;  // auto reset: an attempt finished
     std::unique_ptr<platform::ClockEvent> resumeEvent_;    // manual reset: preparation may run
+    std::unique_ptr<platform::ClockEvent> stopWake_;       // manual reset: the show is stopping
 
     std::mutex lock_;
     film::FilmItem currentItem_;                        // lock_

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -56,6 +57,7 @@ struct PlayOptions {
     std::string stage = "fixed";
     std::string windowed;
     bool headless = false;
+    bool mute = false;
     long long quitAfterMs = -1;
 };
 
@@ -69,6 +71,9 @@ PlayerFactory playerFactory(const PlayOptions& cli) {
 }
 
 int play(const PlayOptions& cli) {
+    if (cli.mute) {
+        setenv("PHOTOREEL_MUTE", "1", 1);  // read as the "mute" setting by the platform
+    }
     ViewerOptions options;
     options.filmPath = cli.film;
     if (!cli.windowed.empty()) {
@@ -130,6 +135,8 @@ int runCommandLine(int argc, char** argv) {
                    "fixed: the four stage sizes of the original viewer; fill: the largest 4:3 "
                    "stage that fits the screen")
         ->check(CLI::IsMember({"fixed", "fill"}));
+    app.add_flag("--mute", playOptions.mute,
+                 "Play without sound (the music still starts, ends and repeats on time)");
     app.add_option("--quit-after", playOptions.quitAfterMs,
                    "With --headless: press Esc after this many milliseconds of show time")
         ->check(CLI::NonNegativeNumber);

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "platform/WindowHandle.h"
+#include "platform/audio/ClockedAudioSink.h"
+#include "platform/audio/MixingAudioEngine.h"
 
 namespace platform {
 
@@ -150,6 +152,18 @@ HeadlessPlatform::HeadlessPlatform(Options options)
           std::make_unique<RecordingDialogs>(options_.echoMessageBoxes, options_.openFileAnswer)) {}
 
 HeadlessPlatform::~HeadlessPlatform() = default;
+
+AudioEngine& HeadlessPlatform::audio() {
+    std::lock_guard lock(audioMutex_);
+    if (!audio_) {
+        audio_ = std::make_unique<MixingAudioEngine>(
+            MixingAudioEngine::Options{.mediaGraph = options_.mediaBackend, .soundFont = {}},
+            [this](AudioMixer& mixer) {
+                return std::make_unique<ClockedAudioSink>(clock_, mixer, options_.audioCapture);
+            });
+    }
+    return *audio_;
+}
 
 MessageQueue& HeadlessPlatform::messages() {
     return *queue_;

@@ -10,6 +10,7 @@
 #include "platform/KeyState.h"
 #include "platform/Platform.h"
 #include "platform/VirtualClock.h"
+#include "platform/audio/AudioOutput.h"
 #include "platform/headless/HeadlessWindow.h"
 
 namespace platform {
@@ -24,6 +25,8 @@ struct RecordedMessageBox {
 // The platform without a screen: a virtual clock, an offscreen window,
 // scripted input delivered at given clock times, and message boxes recorded
 // instead of shown. Tests and video export run the real show on it.
+class MixingAudioEngine;
+
 class HeadlessPlatform final : public Platform {
   public:
     struct Options {
@@ -34,6 +37,7 @@ class HeadlessPlatform final : public Platform {
         bool echoMessageBoxes = false;              // also print boxes on stderr
         std::optional<std::string> openFileAnswer;  // the file dialog's answer
         Settings settings;
+        PcmConsumer audioCapture;  // receives the mixed music (export); may be empty
     };
 
     HeadlessPlatform();
@@ -46,6 +50,7 @@ class HeadlessPlatform final : public Platform {
     const Settings& settings() override { return options_.settings; }
     std::unique_ptr<Window> createWindow(const WindowSpec& spec, std::string* error) override;
     bool mediaBackendAvailable() override { return options_.mediaBackend; }
+    AudioEngine& audio() override;
 
     VirtualClock& virtualClock() { return clock_; }
 
@@ -71,6 +76,8 @@ class HeadlessPlatform final : public Platform {
     // Every window made, kept after the show lets go so tests can inspect it.
     std::vector<std::unique_ptr<HeadlessWindow>> windows_;  // guarded by windowMutex_
     std::string windowClass_;                               // guarded by windowMutex_
+    std::mutex audioMutex_;
+    std::unique_ptr<MixingAudioEngine> audio_;  // guarded by audioMutex_ while made
 };
 
 }  // namespace platform

@@ -9,7 +9,11 @@
 #include "platform/DesktopFileDialog.h"
 #include "platform/KeyState.h"
 #include "platform/MediaBackend.h"
+#include "platform/Trace.h"
 #include "platform/WindowHandle.h"
+#include "platform/audio/ClockedAudioSink.h"
+#include "platform/audio/MixingAudioEngine.h"
+#include "platform/audio/SdlAudioOutput.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlWindow.h"
 
@@ -184,6 +188,7 @@ SdlPlatform::SdlPlatform()
 }
 
 SdlPlatform::~SdlPlatform() {
+    audio_.reset();  // before SDL_Quit
     window_.reset();
     queue_.reset();
     SDL_Quit();
@@ -222,6 +227,30 @@ std::unique_ptr<Window> SdlPlatform::createWindow(const WindowSpec& spec, std::s
 
 bool SdlPlatform::mediaBackendAvailable() {
     return platform::mediaBackendAvailable();
+}
+
+AudioEngine& SdlPlatform::audio() {
+    std::lock_guard lock(audioMutex_);
+    if (!audio_) {
+        const auto mute = settings_.get("mute");
+        const bool muted = mute && *mute != "0" && *mute != "false";
+        audio_ = std::make_unique<MixingAudioEngine>(
+            MixingAudioEngine::Options{.mediaGraph = platform::mediaBackendAvailable(),
+                                       .soundFont = {}},
+            [this, muted](AudioMixer& mixer) -> std::unique_ptr<AudioOutput> {
+                if (!muted) {
+                    auto card = SdlAudioOutput::open(mixer);
+                    if (card) {
+                        return std::move(*card);
+                    }
+                    trace("audio: %s; the show plays silently", card.error().c_str());
+                }
+                // Without a sound card the music still runs on the clock, so
+                // it ends and restarts as it would with one.
+                return std::make_unique<ClockedAudioSink>(clock_, mixer);
+            });
+    }
+    return *audio_;
 }
 
 }  // namespace platform

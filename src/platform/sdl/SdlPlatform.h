@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 
 #include "platform/Platform.h"
 #include "platform/SystemClock.h"
@@ -10,6 +11,7 @@ namespace platform {
 class SdlMessageQueue;
 class SdlDialogs;
 class SdlWindow;
+class MixingAudioEngine;
 
 // The platform on a real desktop, through SDL2: one window, its input, and
 // message boxes. Needs a display only once a window or box is shown.
@@ -24,6 +26,7 @@ class SdlPlatform final : public Platform {
     const Settings& settings() override { return settings_; }
     std::unique_ptr<Window> createWindow(const WindowSpec& spec, std::string* error) override;
     bool mediaBackendAvailable() override;
+    AudioEngine& audio() override;
 
   private:
     SystemClock clock_;
@@ -31,6 +34,8 @@ class SdlPlatform final : public Platform {
     std::unique_ptr<SdlMessageQueue> queue_;
     std::unique_ptr<SdlDialogs> dialogs_;
     std::unique_ptr<SdlWindow> window_;  // main thread; the show holds a handle to it
+    std::mutex audioMutex_;
+    std::unique_ptr<MixingAudioEngine> audio_;  // guarded by audioMutex_ while made
 };
 
 }  // namespace platform
