@@ -220,7 +220,11 @@ const Font::Glyph* Font::glyph(std::uint16_t code) {
         }
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0) {
             Glyph g;
-            g.advance = static_cast<int>((slot->advance.x + 32) >> 6) + (impl_->boldSimulated ? 1 : 0);
+            // The outline's own advance, rounded: hinting for one-bit output
+            // moves advances away from the widths the Windows faces have,
+            // which the metric-compatible fonts share.
+            g.advance = static_cast<int>((slot->linearHoriAdvance + 0x8000) >> 16) +
+                        (impl_->boldSimulated ? 1 : 0);
             g.left = slot->bitmap_left;
             g.top = slot->bitmap_top;
             const FT_Bitmap& bitmap = slot->bitmap;
