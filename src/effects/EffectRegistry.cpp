@@ -164,7 +164,8 @@ EffectRegistry::EffectRegistry(const Options& options)
             makePictureEffect(static_cast<PictureHandler>(h), playRandom_, options.pixelPath);
     }
     for (int h = 0; h < TITLE_HANDLER_COUNT; ++h) {
-        titleEffects_[static_cast<std::size_t>(h)] = makeTitleEffect(static_cast<TitleHandler>(h), playRandom_);
+        titleEffects_[static_cast<std::size_t>(h)] =
+            makeTitleEffect(static_cast<TitleHandler>(h), playRandom_);
     }
     // The first draws come from the constructing thread's generator, later
     // ones (after each End) from the play thread's.

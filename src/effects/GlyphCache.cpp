@@ -27,7 +27,8 @@ const SineTable& sineTable() {
         SineTable t;
         for (int i = 0; i < ANGLE_STEPS; ++i) {
             const double radians = i * 0.0017453292222222223;
-            t.sine[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(std::sin(radians) * 65536);
+            t.sine[static_cast<std::size_t>(i)] =
+                static_cast<std::int32_t>(std::sin(radians) * 65536);
             t.cosine[static_cast<std::size_t>(i)] =
                 static_cast<std::int32_t>(std::cos(radians) * 65536);
         }
@@ -104,8 +105,8 @@ void forEachCellPixel(const CellMapping& m, Pixel* target, int width, int height
     }
 }
 
-void renderGlyphs(platform::Font& font, std::span<const GlyphRecord> glyphs, GlyphCache::Strip& strip,
-                  int ascent) {
+void renderGlyphs(platform::Font& font, std::span<const GlyphRecord> glyphs,
+                  GlyphCache::Strip& strip, int ascent) {
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         const platform::GreyImage cell{
             strip.pixels.data() + i * static_cast<std::size_t>(strip.cellHeight * strip.cellWidth),
@@ -117,8 +118,8 @@ void renderGlyphs(platform::Font& font, std::span<const GlyphRecord> glyphs, Gly
 // Each shadow value counts the ink in the 7 x 7 square of a scratch image in
 // which the glyph sits 6 pixels in: shadow cell (x, y) reads the square with
 // its corner at scratch (x, y), so the shadow centre is the glyph centre.
-void renderShadows(platform::Font& font, std::span<const GlyphRecord> glyphs, GlyphCache::Strip& strip,
-                   int ascent) {
+void renderShadows(platform::Font& font, std::span<const GlyphRecord> glyphs,
+                   GlyphCache::Strip& strip, int ascent) {
     const int scratchWidth = (strip.cellWidth + 9) / 4 * 4;
     const int scratchHeight = strip.cellHeight + SHADOW_MARGIN;
     std::vector<std::uint8_t> scratch(static_cast<std::size_t>(scratchWidth * scratchHeight));
@@ -129,8 +130,10 @@ void renderShadows(platform::Font& font, std::span<const GlyphRecord> glyphs, Gl
                   ascent + SHADOW_MARGIN, glyphs[i].code);
         // Horizontal run counts, then vertical sums; rows top-down here.
         auto inkAt = [&](int x, int y) {
-            return scratch[static_cast<std::size_t>((scratchHeight - 1 - y) * scratchWidth + x)] == 0 ? 1
-                                                                                                     : 0;
+            return scratch[static_cast<std::size_t>((scratchHeight - 1 - y) * scratchWidth + x)] ==
+                           0
+                       ? 1
+                       : 0;
         };
         for (int y = 0; y < scratchHeight; ++y) {
             for (int x = 0; x + BLUR_SIZE <= scratchWidth; ++x) {
@@ -163,7 +166,8 @@ bool makeStrip(GlyphCache::Strip& strip, int inkWidth, int cellHeight, std::size
     strip.cellHeight = std::max(1, cellHeight);
     const std::size_t bytes =
         static_cast<std::size_t>(strip.cellWidth) * static_cast<std::size_t>(strip.cellHeight);
-    if (strip.cellWidthShift >= 30 || bytes > MAX_STRIP_BYTES / std::max<std::size_t>(1, glyphCount)) {
+    if (strip.cellWidthShift >= 30 ||
+        bytes > MAX_STRIP_BYTES / std::max<std::size_t>(1, glyphCount)) {
         return false;
     }
     strip.pixels.assign(bytes * glyphCount, fill);
@@ -182,8 +186,8 @@ std::unique_ptr<GlyphCache> GlyphCache::build(const film::TextStyle& style,
     Parts parts;
     const int inkWidth = m.maxCharWidth + m.overhang;
     if (style.shadow()) {
-        if (!makeStrip(parts.shadows, inkWidth + SHADOW_MARGIN, m.height + SHADOW_MARGIN, glyphs.size(),
-                       0)) {
+        if (!makeStrip(parts.shadows, inkWidth + SHADOW_MARGIN, m.height + SHADOW_MARGIN,
+                       glyphs.size(), 0)) {
             return nullptr;
         }
         renderShadows(*font, glyphs, parts.shadows, m.ascent);
@@ -247,7 +251,8 @@ int GlyphCache::drawGlyph(int x, int y, std::uint32_t colour, int opacity, bool 
             mapCell(shadowWidth, shadows.cellHeight, centreX + d, centreRow - d, a, b, s, c);
         const std::uint8_t* cell =
             shadows.pixels.data() +
-            static_cast<std::size_t>(index) * static_cast<std::size_t>(shadows.cellHeight * shadows.cellWidth);
+            static_cast<std::size_t>(index) *
+                static_cast<std::size_t>(shadows.cellHeight * shadows.cellWidth);
         forEachCellPixel(mapping, target_, targetWidth_, targetHeight_,
                          std::min(shadowWidth, shadows.cellWidth), shadows.cellHeight,
                          [&](Pixel& pixel, int cu, int cv) {
@@ -274,28 +279,28 @@ int GlyphCache::drawGlyph(int x, int y, std::uint32_t colour, int opacity, bool 
                                   static_cast<int>(colour & 0xFF)};
     const CellMapping mapping = mapCell(u, glyphs.cellHeight, centreX, centreRow, a, b, s, c);
     const std::uint8_t* cell =
-        glyphs.pixels.data() +
-        static_cast<std::size_t>(index) * static_cast<std::size_t>(glyphs.cellHeight * glyphs.cellWidth);
+        glyphs.pixels.data() + static_cast<std::size_t>(index) *
+                                   static_cast<std::size_t>(glyphs.cellHeight * glyphs.cellWidth);
     const int shift = glyphs.cellWidthShift;
     // The 2 x 2 coverage reads one column and one row beyond the position.
-    forEachCellPixel(mapping, target_, targetWidth_, targetHeight_,
-                     std::min(u, glyphs.cellWidth) - 1, glyphs.cellHeight - 1,
-                     [&](Pixel& pixel, int cu, int cv) {
-                         const std::uint8_t* p = cell + (cv << shift) + cu;
-                         const std::uint8_t* above = p + glyphs.cellWidth;
-                         const int k = (p[0] == 0) + (p[1] == 0) + (above[0] == 0) + (above[1] == 0);
-                         if (k == 0) {
-                             return;
-                         }
-                         const int strength = weight * k;
-                         Pixel out = pixel & 0xFF000000u;
-                         for (int channel = 0; channel < 3; ++channel) {
-                             const int v = static_cast<int>((pixel >> (channel * 8)) & 0xFF);
-                             const int blended = v + ((strength * (colourChannel[channel] - v)) >> 8);
-                             out |= static_cast<Pixel>(blended) << (channel * 8);
-                         }
-                         pixel = out;
-                     });
+    forEachCellPixel(
+        mapping, target_, targetWidth_, targetHeight_, std::min(u, glyphs.cellWidth) - 1,
+        glyphs.cellHeight - 1, [&](Pixel& pixel, int cu, int cv) {
+            const std::uint8_t* p = cell + (cv << shift) + cu;
+            const std::uint8_t* above = p + glyphs.cellWidth;
+            const int k = (p[0] == 0) + (p[1] == 0) + (above[0] == 0) + (above[1] == 0);
+            if (k == 0) {
+                return;
+            }
+            const int strength = weight * k;
+            Pixel out = pixel & 0xFF000000u;
+            for (int channel = 0; channel < 3; ++channel) {
+                const int v = static_cast<int>((pixel >> (channel * 8)) & 0xFF);
+                const int blended = v + ((strength * (colourChannel[channel] - v)) >> 8);
+                out |= static_cast<Pixel>(blended) << (channel * 8);
+            }
+            pixel = out;
+        });
     return 1;
 }
 
@@ -308,7 +313,8 @@ int buildGlyphCache(const TitleFrameBlock& block) {
         return 0;
     }
     block.text->cache = GlyphCache::build(
-        block.text->style, std::span<const GlyphRecord>(block.glyphs, static_cast<std::size_t>(count)));
+        block.text->style,
+        std::span<const GlyphRecord>(block.glyphs, static_cast<std::size_t>(count)));
     if (!block.text->cache) {
         return 0;
     }

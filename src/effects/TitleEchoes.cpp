@@ -67,8 +67,9 @@ void TitleBounceIn::draw(const TitleScene& scene) {
     for (int i = 0; i < scene.n; ++i) {
         const double h =
             clampUnit((scene.t - 0.30000000000000004 * scene.share(i)) * 1.4285714285714286);
-        const int y = static_cast<int>(rest + scene.Y + scene.glyph(i).y -
-                                       std::cos(4 * std::numbers::pi * h) * std::exp(-4 * h) * height);
+        const int y =
+            static_cast<int>(rest + scene.Y + scene.glyph(i).y -
+                             std::cos(4 * std::numbers::pi * h) * std::exp(-4 * h) * height);
         scene.put(i, scene.X + scene.glyph(i).x, y, opacityOf(1 - (1 - h) * (1 - h)));
     }
 }

@@ -23,20 +23,22 @@ struct PathPreset {
     std::array<PathPoint, 9> points;
 };
 
+// clang-format off
 constexpr std::array<PathPreset, 4> PATH_PRESETS = {{
     {{1, 0.25, 1, 1, 1},
-     {{{1.1, 1.1}, {1.0, 1.0}, {0.2, 0.1}, {0.5, 0.1}, {0.8, 0.1}, {0.2, 0.9}, {0.1, 0.8},
-       {0.0, 0.7}, {1000.2, 1000.0}}}},
+     {{{1.1, 1.1}, {1.0, 1.0}, {0.2, 0.1}, {0.5, 0.1}, {0.8, 0.1},
+       {0.2, 0.9}, {0.1, 0.8}, {0.0, 0.7}, {1000.2, 1000.0}}}},
     {{1, 0.25, 1, 1, 1},
-     {{{-0.1, 1.1}, {0.0, 1.0}, {0.8, 0.1}, {0.5, 0.1}, {0.2, 0.1}, {0.8, 0.9}, {0.9, 0.8},
-       {1.0, 0.7}, {1000.2, 1000.0}}}},
+     {{{-0.1, 1.1}, {0.0, 1.0}, {0.8, 0.1}, {0.5, 0.1}, {0.2, 0.1},
+       {0.8, 0.9}, {0.9, 0.8}, {1.0, 0.7}, {1000.2, 1000.0}}}},
     {{1, 0.25, 0.25, 1, 1},
-     {{{-0.1, 1.1}, {0.0, 0.0}, {0.7, 0.05}, {0.5, 0.1}, {0.3, 0.15}, {0.8, 0.8}, {0.6, 0.8},
-       {0.4, 0.8}, {1000.2, 1000.0}}}},
+     {{{-0.1, 1.1}, {0.0, 0.0}, {0.7, 0.05}, {0.5, 0.1}, {0.3, 0.15},
+       {0.8, 0.8}, {0.6, 0.8}, {0.4, 0.8}, {1000.2, 1000.0}}}},
     {{1, 0.25, 0.25, 1, 1},
-     {{{1.1, 1.1}, {1.0, 0.0}, {0.3, 0.05}, {0.5, 0.1}, {0.7, 0.15}, {0.2, 0.8}, {0.4, 0.8},
-       {0.6, 0.8}, {1000.2, 1000.0}}}},
+     {{{1.1, 1.1}, {1.0, 0.0}, {0.3, 0.05}, {0.5, 0.1}, {0.7, 0.15},
+       {0.2, 0.8}, {0.4, 0.8}, {0.6, 0.8}, {1000.2, 1000.0}}}},
 }};
+// clang-format on
 
 constexpr std::array<double, PATH_SEGMENTS + 1> TIME_MARKS = {0, 0.25, 0.5, 0.75, 1};
 
@@ -70,7 +72,8 @@ void TitleFollowPath::draw(const TitleScene& scene) {
     for (std::size_t k = 0; k < PATH_POINTS; ++k) {
         const PathPoint following = k + 1 < PATH_POINTS ? p[k + 1] : p[k];
         const PathPoint preceding = k > 0 ? p[k - 1] : p[k];
-        p[k] = {resolve(p[k].x, following.x, preceding.x), resolve(p[k].y, following.y, preceding.y)};
+        p[k] = {resolve(p[k].x, following.x, preceding.x),
+                resolve(p[k].y, following.y, preceding.y)};
     }
 
     const double delta = TIME_MARKS[4] - TIME_MARKS[3];
@@ -81,10 +84,10 @@ void TitleFollowPath::draw(const TitleScene& scene) {
         const double v = scene.t - (glyph.x + half) * delta / scene.BW;
         if (v >= last) {
             // On the baseline, sliding left into place.
-            const int left = scene.t < 1 ? static_cast<int>(scene.X + scene.BW +
-                                                            (v - last) * -scene.BW / delta) -
-                                               half
-                                         : scene.X + glyph.x;
+            const int left =
+                scene.t < 1
+                    ? static_cast<int>(scene.X + scene.BW + (v - last) * -scene.BW / delta) - half
+                    : scene.X + glyph.x;
             scene.put(i, left, scene.Y + glyph.y);
             continue;
         }
@@ -112,9 +115,9 @@ void TitleFollowPath::draw(const TitleScene& scene) {
         const double bx = bezier(a.x, b.x, c.x, d.x), by = bezier(a.y, b.y, c.y, d.y);
         const double scale = preset.scales[static_cast<std::size_t>(s)] * g +
                              preset.scales[static_cast<std::size_t>(s + 1)] * f;
-        const int angle =
-            900 - static_cast<int>(std::atan2(slope(a.x, b.x, c.x, d.x), slope(a.y, b.y, c.y, d.y)) *
-                                   TITLE_RADIANS_TO_ANGLE);
+        const int angle = 900 - static_cast<int>(std::atan2(slope(a.x, b.x, c.x, d.x),
+                                                            slope(a.y, b.y, c.y, d.y)) *
+                                                 TITLE_RADIANS_TO_ANGLE);
         scene.putScaled(i, static_cast<int>(w * bx) - half, static_cast<int>(h * by) + glyph.y,
                         TITLE_FULL_OPACITY, scaleOf(scale), angle);
     }

@@ -107,7 +107,8 @@ void TitleZoomThrough::draw(const TitleScene& scene) {
             scene.inPlace(i);
         }
         const int halfWidth = glyph.width / 2;
-        scene.putScaled(i, static_cast<int>(h * (halfWidth + scene.X + glyph.x - cx) + cx - halfWidth),
+        scene.putScaled(i,
+                        static_cast<int>(h * (halfWidth + scene.X + glyph.x - cx) + cx - halfWidth),
                         static_cast<int>(h * (scene.Y + glyph.y - cy) + cy), opacity, scaleOf(h));
     }
 }

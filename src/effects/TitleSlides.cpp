@@ -37,8 +37,8 @@ Point slideAt(const TitleScene& scene, Point start, double f) {
 }
 
 // How late each glyph of a run of 32 starts, in 1/100 of its flight.
-constexpr std::array<int, 32> CASCADE_DELAYS = {3,  8,  26, 15, 1,  18, 7,  20, 12, 9,  21,
-                                                6,  23, 31, 28, 19, 22, 4,  30, 11, 0,  13,
+constexpr std::array<int, 32> CASCADE_DELAYS = {3,  8,  26, 15, 1,  18, 7,  20, 12, 9, 21,
+                                                6,  23, 31, 28, 19, 22, 4,  30, 11, 0, 13,
                                                 29, 27, 10, 16, 5,  25, 17, 2,  24, 14};
 
 }  // namespace
@@ -85,11 +85,12 @@ void TitleRollingIn::draw(const TitleScene& scene) {
         const GlyphRecord& glyph = scene.glyph(i);
         double x = 0;
         if (scene.direction == DirLeft) {
-            const double m =
-                clampUnit((scene.t - 0.09999999999999998 * (1 - scene.share(i))) * 1.1111111111111112);
+            const double m = clampUnit((scene.t - 0.09999999999999998 * (1 - scene.share(i))) *
+                                       1.1111111111111112);
             x = ease(m) * scene.W + (scene.X + glyph.x - scene.W);
         } else {
-            const double m = clampUnit((scene.t - 0.09999999999999998 * scene.share(i)) * 1.1111111111111112);
+            const double m =
+                clampUnit((scene.t - 0.09999999999999998 * scene.share(i)) * 1.1111111111111112);
             x = scene.X + glyph.x + scene.W - ease(m) * scene.W;
         }
         const int left = static_cast<int>(x);
@@ -98,14 +99,14 @@ void TitleRollingIn::draw(const TitleScene& scene) {
                               ? 0
                               : static_cast<int>(static_cast<double>(left - glyph.x - scene.X) /
                                                  scene.fontHeight * 1145.9155902616465);
-        scene.put(i, left, scene.Y + glyph.y, TITLE_FULL_OPACITY, TITLE_FULL_SCALE, TITLE_FULL_SCALE,
-                  angle);
+        scene.put(i, left, scene.Y + glyph.y, TITLE_FULL_OPACITY, TITLE_FULL_SCALE,
+                  TITLE_FULL_SCALE, angle);
     }
 }
 
 void TitleRadialFlyIn::draw(const TitleScene& scene) {
-    const double reach = std::sqrt(static_cast<double>(scene.W) * scene.W +
-                                   static_cast<double>(scene.H) * scene.H);
+    const double reach =
+        std::sqrt(static_cast<double>(scene.W) * scene.W + static_cast<double>(scene.H) * scene.H);
     const double f = ease(scene.t);
     for (int i = 0; i < scene.n; ++i) {
         const GlyphRecord& glyph = scene.glyph(i);

@@ -87,8 +87,8 @@ int layoutText(film::TextStyle& style, std::string_view text, std::span<GlyphRec
         }
         const platform::TextExtent extent = font->textExtent(code);
         GlyphRecord& g = glyphs[count++];
-        g = GlyphRecord{code,         static_cast<std::uint16_t>(line), w,
-                        saturate(y),  extent.cx / 2,                    extent.cy / 2};
+        g = GlyphRecord{
+            code, static_cast<std::uint16_t>(line), w, saturate(y), extent.cx / 2, extent.cy / 2};
         w = saturate(std::int64_t{w} + g.width - metrics.overhang);
         i += length;
     }

@@ -44,8 +44,8 @@ void TitleSpinIn::draw(const TitleScene& scene) {
 void TitleSwingThrough::draw(const TitleScene& scene) {
     const double theta = scene.parameter == 1 ? (0.5 - scene.t) * PI : (scene.t - 0.5) * PI;
     const bool arrived = scene.t > 0.5;
-    const int opacity = arrived ? static_cast<int>((1 - scene.t) * 382.5)
-                                : static_cast<int>(scene.t * 510);
+    const int opacity =
+        arrived ? static_cast<int>((1 - scene.t) * 382.5) : static_cast<int>(scene.t * 510);
     for (int i = 0; i < scene.n; ++i) {
         if (arrived) {
             scene.inPlace(i);

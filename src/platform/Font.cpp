@@ -171,7 +171,8 @@ std::unique_ptr<Font> Font::create(const LogFont& logFont, std::string* error) {
     m.height = m.ascent + m.descent;
     m.internalLeading = std::max(0, m.height - static_cast<int>(ppem));
     if (hhea != nullptr) {
-        const long gap = hhea->Line_Gap - ((winAscent + winDescent) - (hhea->Ascender - hhea->Descender));
+        const long gap =
+            hhea->Line_Gap - ((winAscent + winDescent) - (hhea->Ascender - hhea->Descender));
         m.externalLeading = std::max(0, scaled(gap, scale));
         m.maxCharWidth = scaled(hhea->advance_Width_Max, scale);
     } else {
@@ -216,7 +217,8 @@ const Font::Glyph* Font::glyph(std::uint16_t code) {
     if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) == 0) {
         FT_GlyphSlot slot = face->glyph;
         if (impl_->boldSimulated && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-            FT_Outline_Embolden(&slot->outline, std::max<FT_Pos>(64, face->size->metrics.y_ppem * 2));
+            FT_Outline_Embolden(&slot->outline,
+                                std::max<FT_Pos>(64, face->size->metrics.y_ppem * 2));
         }
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0) {
             Glyph g;

@@ -17,7 +17,8 @@ struct TitleFixture {
     static constexpr Pixel BACKGROUND = 0x00646464;
 
     explicit TitleFixture(const std::string& text, bool shadow = false, int width = 320,
-                          int height = 240) : width(width), height(height) {
+                          int height = 240)
+        : width(width), height(height) {
         record.style.setPosition(40, 60);
         record.style.setFont(-28, 700, false, 0, "Arial");
         record.style.setColour(0x0030C0F0);  // COLORREF: red F0, green C0, blue 30
@@ -28,7 +29,7 @@ struct TitleFixture {
     }
 
     TitleFrameData data(int elapsed, int duration) {
-        return TitleFrameData{0,     nullptr, surface.data(), &record,  glyphs.data(),
+        return TitleFrameData{0,     nullptr, surface.data(), &record, glyphs.data(),
                               count, width,   height,         elapsed, duration};
     }
 
@@ -50,7 +51,8 @@ struct TitleFixture {
                                const std::vector<int>& only = {}) const {
         std::vector<Pixel> out(surface.size(), BACKGROUND);
         auto cache = GlyphCache::build(
-            record.style, std::span<const GlyphRecord>(glyphs.data(), static_cast<std::size_t>(count)));
+            record.style,
+            std::span<const GlyphRecord>(glyphs.data(), static_cast<std::size_t>(count)));
         cache->setTarget(out.data(), width, height);
         for (int i = 0; i < count; ++i) {
             if (only.empty() || std::find(only.begin(), only.end(), i) != only.end()) {

@@ -141,10 +141,8 @@ TEST(GlyphDrawing, OpacityMovesCoveredPixelsToTheColourInSixtyFourths) {
         Pixel centre;
     } cases[] = {
         // 100 + (S * (t - 100)) >> 8 per channel, S = (opacity >> 2) * 4.
-        {0, 0x00646464},
-        {3, 0x00646464},
-        {255, 0x00FC0101},  // 252/256 of the way, not all of it
-        {400, 0x00FC0101},  // clamped
+        {0, 0x00646464},   {3, 0x00646464}, {255, 0x00FC0101},  // 252/256 of the way, not all of it
+        {400, 0x00FC0101},                                      // clamped
         {128, 0x00B13232},
     };
     for (const auto& c : cases) {
@@ -199,7 +197,8 @@ TEST(GlyphCacheBuild, RendersWithoutAntiAliasing) {
     ASSERT_TRUE(cache);
     const auto& glyphs = cache->parts().glyphs;
     EXPECT_EQ(glyphs.cellWidth, 1 << glyphs.cellWidthShift);
-    EXPECT_EQ(glyphs.pixels.size(), static_cast<std::size_t>(glyphs.cellWidth * glyphs.cellHeight * 2));
+    EXPECT_EQ(glyphs.pixels.size(),
+              static_cast<std::size_t>(glyphs.cellWidth * glyphs.cellHeight * 2));
     EXPECT_TRUE(std::all_of(glyphs.pixels.begin(), glyphs.pixels.end(),
                             [](std::uint8_t v) { return v == 0 || v == 255; }));
     EXPECT_TRUE(std::count(glyphs.pixels.begin(), glyphs.pixels.end(), 0) > 20);

@@ -28,7 +28,8 @@ std::string fileName(const Font& font) {
 }
 
 struct Canvas {
-    explicit Canvas(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w * h), 255) {}
+    explicit Canvas(int w, int h)
+        : width(w), height(h), pixels(static_cast<std::size_t>(w * h), 255) {}
     GreyImage image() { return {pixels.data(), width, height, width}; }
     // Top-down coordinates; rows are stored bottom-up.
     std::uint8_t at(int x, int y) const {
@@ -45,8 +46,10 @@ TEST(Font, WindowsFacesFindTheirMetricCompatibleFonts) {
         const char* face;
         const char* file;
     } cases[] = {
-        {"Arial", "LiberationSans-Regular"},   {"Times New Roman", "LiberationSerif-Regular"},
-        {"Courier New", "LiberationMono-Regular"}, {"Calibri", "Carlito-Regular"},
+        {"Arial", "LiberationSans-Regular"},
+        {"Times New Roman", "LiberationSerif-Regular"},
+        {"Courier New", "LiberationMono-Regular"},
+        {"Calibri", "Carlito-Regular"},
         {"Cambria", "Caladea-Regular"},
     };
     for (const auto& c : cases) {
