@@ -2,8 +2,6 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <mutex>
-
 namespace platform {
 
 namespace {
@@ -19,8 +17,8 @@ int fontconfigWeight(int windowsWeight) {
 
 std::optional<FontFile> matchFontFile(const std::string& family, int weight, bool italic,
                                       const std::string& language) {
-    static std::once_flag init;
-    std::call_once(init, [] { FcInit(); });
+    // fontconfig loads its configuration on first use (thread-safe); an
+    // explicit FcInit() would leak part of it.
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) {
         return std::nullopt;
