@@ -16,9 +16,10 @@ namespace platform {
 
 namespace {
 
-// Bigger requests are drawn at this size: a title's glyph strips grow with
-// the square of the height, and a film's stored height is not trusted.
-constexpr int MAX_PIXEL_HEIGHT = 1024;
+// Bigger requests are drawn at this size (twice the tallest stage): glyph
+// strips grow with the square of the height, and a film's stored height is
+// not trusted.
+constexpr int MAX_PIXEL_HEIGHT = 2048;
 constexpr int DEFAULT_EM = 12;
 // Windows counts 600 and up as bold.
 constexpr int BOLD_WEIGHT = 600;

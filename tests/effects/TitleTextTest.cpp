@@ -188,6 +188,35 @@ TEST(GlyphDrawing, FullShadowAtFullOpacityTurnsTheBackgroundBlack) {
     EXPECT_EQ(faint.target, std::vector<Pixel>(24 * 24, SolidGlyph::GREY));
 }
 
+TEST(GlyphDrawing, AnAdvanceWiderThanItsCellReadsOnlyTheCell) {
+    // Italic overhangs can make a glyph's advance exceed its cell.
+    GlyphCache::Parts parts = SolidGlyph::parts(true);
+    parts.advances = {64};
+    GlyphCache cache(std::move(parts));
+    std::vector<Pixel> target(24 * 24, SolidGlyph::GREY);
+    cache.setTarget(target.data(), 24, 24);
+    cache.drawGlyph(0, 16, SolidGlyph::RED, 255, true, 0, 0x10000, 0x10000, 900);
+    EXPECT_NE(target, std::vector<Pixel>(24 * 24, SolidGlyph::GREY));
+}
+
+TEST(TitleLayout, HugeHeightsAndSpacingsStayInRange) {
+    film::TextStyle style = arialStyle(0, 0x7FFFFFFF);
+    style.setFont(-100000, 400, false, 0, "Arial");
+    const Layout l = layOut("A\r\nB\r\nC", style);
+    ASSERT_EQ(l.count, 3);
+    EXPECT_GT(l.glyphs[1].y, l.glyphs[0].y);
+    EXPECT_LT(l.glyphs[0].height, 1500);  // drawn at most 2048 pixels high
+    EXPECT_GT(l.size[1], 0);
+}
+
+TEST(GlyphCacheBuild, RefusesStripsBeyondAllReason) {
+    film::TextStyle style = arialStyle();
+    style.setFont(-100000, 400, false, 0, "Arial");
+    Layout l = layOut(std::string(300, 'W'), style);
+    ASSERT_EQ(l.count, TITLE_GLYPH_CAPACITY);
+    EXPECT_FALSE(GlyphCache::build(l.style, l.glyphs));
+}
+
 TEST(GlyphCacheBuild, RendersWithoutAntiAliasing) {
     film::TextStyle style = arialStyle();
     style.setFont(-40, 700, false, 0, "Arial");
