@@ -165,6 +165,25 @@ TEST(GlyphDrawing, AnglesWrapAroundAndTurnTheBox) {
     EXPECT_NE(drawn(450), drawn(0));
 }
 
+TEST(GlyphDrawing, PositiveAnglesTurnCounterClockwise) {
+    // Ink in the glyph's top half only (cell rows are stored bottom-up).
+    GlyphCache::Parts parts = SolidGlyph::parts(false);
+    std::fill(parts.glyphs.pixels.begin(), parts.glyphs.pixels.begin() + 16 * 8, 255);
+    const auto inkedAt = [&](int angle, int x, int y) {
+        GlyphCache cache(parts);
+        std::vector<Pixel> target(24 * 24, SolidGlyph::GREY);
+        cache.setTarget(target.data(), 24, 24);
+        cache.drawGlyph(8, 16, SolidGlyph::RED, 255, false, 0, 0x10000, 0x10000, angle);
+        return target[static_cast<std::size_t>((24 - y) * 24 + x)] != SolidGlyph::GREY;
+    };
+    // The glyph's centre is at (12, 12).
+    EXPECT_TRUE(inkedAt(0, 12, 10));
+    EXPECT_FALSE(inkedAt(0, 12, 14));
+    EXPECT_TRUE(inkedAt(900, 10, 12));  // its top now faces left
+    EXPECT_FALSE(inkedAt(900, 14, 12));
+    EXPECT_TRUE(inkedAt(-900, 14, 12));
+}
+
 TEST(GlyphDrawing, ScaleZeroDrawsAtAMinimalSizeAndBigScalesClip) {
     for (int scale : {0, 1, -1, 7}) {
         SolidGlyph g;
