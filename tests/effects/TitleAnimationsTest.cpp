@@ -42,6 +42,30 @@ TEST(TitleAnimations, EverySlotDrawsSomethingMidwayAndKeepsToTheSurface) {
     }
 }
 
+TEST(TitleAnimations, SlideInComesFromTheSideItsDirectionNames) {
+    TitleFixture title("Slide");
+    const int X = 40, Y = 60, W = 320, H = 240;
+    const int BW = title.record.style.blockWidth(), BH = title.record.style.blockHeight();
+    // Half time: ease(0.5) = 0.75 of the way from the start.
+    const struct {
+        int slot;
+        const char* side;
+        int startX, startY;
+    } cases[] = {
+        {19, "bottom", X, H},
+        {20, "top", X, -BH},
+        {21, "right", W, Y},
+        {22, "left", -BW, Y},
+    };
+    EffectRegistry registry(EffectRegistry::Options{.seed = 1});
+    for (const auto& c : cases) {
+        const int x = c.startX + static_cast<int>(0.75 * (X - c.startX));
+        const int y = c.startY + static_cast<int>(0.75 * (Y - c.startY));
+        EXPECT_TRUE(title.frame(registry, c.slot, 1500, 3000) == title.shifted(x - X, y - Y))
+            << c.side;
+    }
+}
+
 TEST(TitleAnimations, MidAppearDrawsNothingBeforeHalfTimeAndTheWholeTextAfter) {
     TitleFixture title("Half");
     EffectRegistry registry(EffectRegistry::Options{.seed = 1});

@@ -49,6 +49,12 @@ struct TitleFixture {
     // a glyph cache; `only` limits it to a set of glyphs.
     std::vector<Pixel> inPlace(int opacity = 255, int scale = 0x10000,
                                const std::vector<int>& only = {}) const {
+        return shifted(0, 0, opacity, scale, only);
+    }
+
+    // Every glyph moved by (dx, dy) from its place.
+    std::vector<Pixel> shifted(int dx, int dy, int opacity = 255, int scale = 0x10000,
+                               const std::vector<int>& only = {}) const {
         std::vector<Pixel> out(surface.size(), BACKGROUND);
         auto cache = GlyphCache::build(
             record.style,
@@ -56,9 +62,9 @@ struct TitleFixture {
         cache->setTarget(out.data(), width, height);
         for (int i = 0; i < count; ++i) {
             if (only.empty() || std::find(only.begin(), only.end(), i) != only.end()) {
-                cache->drawGlyph(record.style.x() + glyphs[i].x, record.style.y() + glyphs[i].y,
-                                 record.style.colour(), opacity, record.style.shadow(), i, scale,
-                                 scale, 0);
+                cache->drawGlyph(record.style.x() + glyphs[i].x + dx,
+                                 record.style.y() + glyphs[i].y + dy, record.style.colour(),
+                                 opacity, record.style.shadow(), i, scale, scale, 0);
             }
         }
         return out;
