@@ -13,6 +13,8 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   # fonts
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
+  # metric-compatible stand-ins for the Windows faces titles name, and CJK
+  fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea fonts-noto-cjk
   # MIDI synthesis and a General MIDI sound font
   libfluidsynth-dev timgm6mb-soundfont
   # command line, tests, benchmarks

@@ -24,6 +24,12 @@
 #include "effects/StripFold3D.h"
 #include "effects/StripSpread3D.h"
 #include "effects/TileFlight3D.h"
+#include "effects/TitleEchoes.h"
+#include "effects/TitleFollowPath.h"
+#include "effects/TitleReveals.h"
+#include "effects/TitleScaling.h"
+#include "effects/TitleSlides.h"
+#include "effects/TitleTurns.h"
 #include "platform/Dialogs.h"
 
 namespace effects {
@@ -84,11 +90,62 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
     }
 }
 
-std::unique_ptr<TitleEffect> makeTitleEffect(TitleHandler handler) {
-    if (handler == TitleHandler::None) {
-        return nullptr;
+std::unique_ptr<TitleEffect> makeTitleEffect(TitleHandler handler, RandomGenerator& random) {
+    switch (handler) {
+        case TitleHandler::TitleFadeSweep:
+            return std::make_unique<TitleFadeSweep>();
+        case TitleHandler::TitleMidAppear:
+            return std::make_unique<TitleMidAppear>();
+        case TitleHandler::TitleFollowPath:
+            return std::make_unique<TitleFollowPath>();
+        case TitleHandler::TitleGather:
+            return std::make_unique<TitleGather>();
+        case TitleHandler::TitleRadialFlyIn:
+            return std::make_unique<TitleRadialFlyIn>();
+        case TitleHandler::TitleConverge:
+            return std::make_unique<TitleConverge>();
+        case TitleHandler::TitleCascade:
+            return std::make_unique<TitleCascade>();
+        case TitleHandler::TitleSlideIn:
+            return std::make_unique<TitleSlideIn>();
+        case TitleHandler::TitleCentreFade:
+            return std::make_unique<TitleCentreFade>();
+        case TitleHandler::TitleWhirlIn:
+            return std::make_unique<TitleWhirlIn>();
+        case TitleHandler::TitleSpinIn:
+            return std::make_unique<TitleSpinIn>();
+        case TitleHandler::TitleLoopIn:
+            return std::make_unique<TitleLoopIn>();
+        case TitleHandler::TitleZoomIn:
+            return std::make_unique<TitleZoomIn>();
+        case TitleHandler::TitleSlotEmerge:
+            return std::make_unique<TitleSlotEmerge>();
+        case TitleHandler::TitleStretchDrop:
+            return std::make_unique<TitleStretchDrop>(random);
+        case TitleHandler::TitleSplitJoin:
+            return std::make_unique<TitleSplitJoin>();
+        case TitleHandler::TitleEchoThrough:
+            return std::make_unique<TitleEchoThrough>();
+        case TitleHandler::TitleZoomThrough:
+            return std::make_unique<TitleZoomThrough>();
+        case TitleHandler::TitleSwingThrough:
+            return std::make_unique<TitleSwingThrough>();
+        case TitleHandler::TitleRollAround:
+            return std::make_unique<TitleRollAround>();
+        case TitleHandler::TitlePopIn:
+            return std::make_unique<TitlePopIn>();
+        case TitleHandler::TitlePopRandom:
+            return std::make_unique<TitlePopRandom>(random);
+        case TitleHandler::TitleBounceIn:
+            return std::make_unique<TitleBounceIn>();
+        case TitleHandler::TitleCornerFly:
+            return std::make_unique<TitleCornerFly>();
+        case TitleHandler::TitleRollingIn:
+            return std::make_unique<TitleRollingIn>();
+        case TitleHandler::None:
+            break;
     }
-    return std::make_unique<InterimTitle>();
+    return nullptr;
 }
 
 int clampSlot(int slot, int slotCount) {
@@ -131,7 +188,8 @@ EffectRegistry::EffectRegistry(const Options& options)
             static_cast<PictureHandler>(h), playRandom_, options.pixelPath, *scene_);
     }
     for (int h = 0; h < TITLE_HANDLER_COUNT; ++h) {
-        titleEffects_[static_cast<std::size_t>(h)] = makeTitleEffect(static_cast<TitleHandler>(h));
+        titleEffects_[static_cast<std::size_t>(h)] =
+            makeTitleEffect(static_cast<TitleHandler>(h), playRandom_);
     }
     // The first draws come from the constructing thread's generator, later
     // ones (after each End) from the play thread's.

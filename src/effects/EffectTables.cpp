@@ -339,8 +339,8 @@ bool isPictureHandlerAvailable(PictureHandler handler) {
     }
 }
 
-bool isTitleHandlerAvailable(TitleHandler) {
-    return false;
+bool isTitleHandlerAvailable(TitleHandler handler) {
+    return handler != TitleHandler::None;
 }
 
 }  // namespace effects

@@ -132,7 +132,7 @@ const char* pictureHandlerName(PictureHandler handler);
 const char* titleHandlerName(TitleHandler handler);
 
 // Whether the handler draws its own transition yet; the others run the interim
-// cross-fade (picture) or draw nothing (title) until their code lands.
+// cross-fade until their code lands. Every title handler but None draws.
 bool isPictureHandlerAvailable(PictureHandler handler);
 bool isTitleHandlerAvailable(TitleHandler handler);
 

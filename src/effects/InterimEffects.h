@@ -10,11 +10,4 @@ namespace effects {
 // describe() marks such slots as not yet available.
 class InterimCrossFade final : public CrossFade {};
 
-// Stands in for a title animation whose code has not landed yet: it draws
-// nothing, so the photo shows without its title.
-class InterimTitle final : public TitleEffect {
-  public:
-    int frame(const TitleFrameBlock&) override { return 0; }
-};
-
 }  // namespace effects

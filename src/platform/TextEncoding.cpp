@@ -120,4 +120,20 @@ std::optional<std::string> utf8ToAnsi(std::string_view text, unsigned codePage) 
     return out;
 }
 
+bool isLeadByte(unsigned char byte, unsigned codePage) {
+    switch (codePage) {
+        case 932:
+            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 936:
+        case 949:
+        case 950:
+            return byte >= 0x81 && byte <= 0xFE;
+        case 1361:
+            return (byte >= 0x84 && byte <= 0xD3) || (byte >= 0xD8 && byte <= 0xDE) ||
+                   (byte >= 0xE0 && byte <= 0xF9);
+        default:
+            return false;
+    }
+}
+
 }  // namespace platform

@@ -16,4 +16,8 @@ std::string ansiToUtf8(std::string_view text, unsigned codePage);
 // page cannot express, or is not UTF-8.
 std::optional<std::string> utf8ToAnsi(std::string_view text, unsigned codePage);
 
+// Whether a byte starts a two-byte character in a double-byte code page
+// (932, 936, 949, 950, 1361); always false for the single-byte ones.
+bool isLeadByte(unsigned char byte, unsigned codePage);
+
 }  // namespace platform

@@ -1,12 +1,11 @@
 #include "platform/TextPainter.h"
 
-#include <fontconfig/fontconfig.h>
+#include "platform/FontMatch.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
-#include <mutex>
-#include <optional>
 
 namespace platform {
 
@@ -37,34 +36,6 @@ char32_t nextCodePoint(std::string_view text, std::size_t& i) {
     return code;
 }
 
-std::optional<std::pair<std::string, int>> matchFont(const FontRequest& request) {
-    static std::once_flag init;
-    std::call_once(init, [] { FcInit(); });
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY,
-                       reinterpret_cast<const FcChar8*>(request.faceName.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, request.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (match == nullptr) {
-        return std::nullopt;
-    }
-    FcChar8* file = nullptr;
-    int index = 0;
-    std::optional<std::pair<std::string, int>> found;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        found.emplace(reinterpret_cast<const char*>(file), index);
-    }
-    FcPatternDestroy(match);
-    return found;
-}
-
 }  // namespace
 
 struct TextPainter::Impl {
@@ -88,14 +59,14 @@ std::unique_ptr<TextPainter> TextPainter::open(const FontRequest& request, std::
         }
         return nullptr;
     };
-    const auto match = matchFont(request);
+    const auto match = matchFontFile(request.faceName, request.bold ? 700 : 400, request.italic);
     if (!match) {
         return fail("no font matches \"" + request.faceName + "\"");
     }
     auto impl = std::make_unique<Impl>();
-    impl->file = match->first;
+    impl->file = match->path;
     if (FT_Init_FreeType(&impl->library) != 0 ||
-        FT_New_Face(impl->library, impl->file.c_str(), match->second, &impl->face) != 0 ||
+        FT_New_Face(impl->library, impl->file.c_str(), match->index, &impl->face) != 0 ||
         FT_Set_Pixel_Sizes(impl->face, 0, static_cast<FT_UInt>(std::max(1, request.pixelHeight))) !=
             0) {
         return fail("cannot load the font " + impl->file);

@@ -123,7 +123,7 @@ TEST(EffectRegistryTexts, NamesTheLibraryLacksAreNumberedPerLoad) {
     EXPECT_EQ(nameOf(registry, 58, EFFECT_KIND_PICTURE), "Untitled FX #57");
     // The counter starts again for every load (title slot 0 has number 27).
     ASSERT_EQ(registry.loadTitleTexts(1), 54);
-    EXPECT_EQ(nameOf(registry, 1, EFFECT_KIND_TITLE), "Untitled FX #0 (not yet available)");
+    EXPECT_EQ(nameOf(registry, 1, EFFECT_KIND_TITLE), "Untitled FX #0");
 }
 
 class RecordingDialogs final : public platform::Dialogs {
@@ -178,7 +178,7 @@ TEST(EffectRegistryDescribe, ClampsSlotsRefusesUnknownKindsAndMarksInterimSlots)
     ASSERT_EQ(registry.describe(26, EFFECT_KIND_PICTURE, landed), 1);
     EXPECT_STREQ(landed.name, "Page curl");
     EXPECT_EQ(landed.availability, EFFECT_AVAILABLE);
-    EXPECT_EQ(nameOf(registry, 0, EFFECT_KIND_TITLE), "Wipe up (not yet available)");
+    EXPECT_EQ(nameOf(registry, 0, EFFECT_KIND_TITLE), "Wipe up");
 }
 
 TEST(EffectRegistryEnumeration, ReturnsEverySlotThenMinusOne) {
@@ -352,17 +352,19 @@ TEST(EffectRegistryRun, TwoRegistriesRunTheSameHandlerSideBySide) {
     big.end(67);
 }
 
-TEST(EffectRegistryRun, InterimTitlesDrawNothing) {
+TEST(EffectRegistryRun, TitlesWithoutTextRefuseBeginAndDrawNothing) {
     EffectRegistry registry(EffectRegistry::Options{.seed = 1});
     std::vector<Pixel> surface(64, 0x01020304);
     TitleFrameData data{0, nullptr, surface.data(), nullptr, nullptr, 0, 8, 8, 0, 100};
     for (int slot = 0; slot < 54; ++slot) {
-        registry.runTitle(slot, EFFECT_BEGIN, data);
+        data.elapsed = 0;
+        data.duration = 100;
+        EXPECT_EQ(registry.runTitle(slot, EFFECT_BEGIN, data), -1) << slot;
         data.elapsed = 1500;
         data.duration = 3000;
         EXPECT_EQ(registry.runTitle(slot, EFFECT_FRAME, data), 0);
         registry.runTitle(slot, EFFECT_END, data);
-        EXPECT_FALSE(registry.isTitleSlotAvailable(slot) && slot != 53);
+        EXPECT_TRUE(registry.isTitleSlotAvailable(slot)) << slot;
     }
     EXPECT_EQ(surface, std::vector<Pixel>(64, 0x01020304));
 }

@@ -30,5 +30,21 @@ TEST(AnsiToUtf8, ConvertsSingleAndDoubleByteCodePages) {
     }
 }
 
+TEST(IsLeadByte, FollowsEachDoubleByteCodePage) {
+    const struct {
+        unsigned codePage;
+        unsigned char byte;
+        bool lead;
+    } cases[] = {
+        {932, 0x81, true},  {932, 0x9F, true},   {932, 0xA0, false},  {932, 0xE0, true},
+        {932, 0xFD, false}, {936, 0x80, false},  {936, 0x81, true},   {936, 0xFE, true},
+        {949, 0xFF, false}, {950, 0xA4, true},   {1361, 0x84, true},  {1361, 0xD4, false},
+        {1361, 0xD8, true}, {1252, 0x81, false}, {1251, 0xC0, false}, {0, 0x90, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isLeadByte(c.byte, c.codePage), c.lead) << c.codePage << " " << int{c.byte};
+    }
+}
+
 }  // namespace
 }  // namespace platform
