@@ -1,0 +1,135 @@
+#include "effects/DiagonalSqueeze.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#include "effects/PictureRows.h"
+#include "effects/RandomGenerator.h"
+
+namespace effects {
+
+namespace {
+
+// The picture seen with rows and columns either as stored or exchanged, so
+// that one construction serves frames wider than high and, transposed, the
+// others. Logical (row, column) is the pixel at row * rowStride +
+// column * columnStride.
+struct Layout {
+    int w, h;  // logical width >= logical height
+    std::ptrdiff_t rowStride, columnStride;
+
+    std::ptrdiff_t index(int row, int column) const { return row * rowStride + column * columnStride; }
+};
+
+// One diagonal: where it starts, how long it is and where it splits.
+struct Diagonal {
+    int row, column, length, index, split;
+    bool clampStart;
+};
+
+}  // namespace
+
+int DiagonalSqueeze::begin(const PictureFrameBlock& block) {
+    end(block);
+    // Drawn even without pictures, so that one use always takes one number.
+    runsRight_ = (random_.next() & 1) != 0;
+    if (!hasPictures(block)) {
+        return 0;
+    }
+    const int g = static_cast<int>((block.width + block.height) * 0.7);
+    try {
+        profile_.resize(static_cast<std::size_t>(g) + 1);
+    } catch (const std::bad_alloc&) {
+        profile_ = {};
+        return 0;
+    }
+    const std::uint64_t reciprocal = (std::uint64_t{1} << 32) / static_cast<std::uint64_t>(g);
+    for (int i = 0; i <= g; ++i) {
+        const std::uint64_t a = static_cast<std::uint64_t>(g - std::abs(2 * i - g));
+        const std::uint64_t fraction = (a * reciprocal) >> 16;  // a / g in 16.16
+        profile_[static_cast<std::size_t>(i)] =
+            static_cast<std::uint32_t>(65536 - ((fraction * fraction) >> 16));
+    }
+    width_ = block.width;
+    height_ = block.height;
+    return 0;
+}
+
+int DiagonalSqueeze::end(const PictureFrameBlock&) {
+    profile_ = {};
+    width_ = 0;
+    height_ = 0;
+    return 0;
+}
+
+int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
+    if (profile_.empty() || block.width != width_ || block.height != height_) {
+        return 0;
+    }
+    const bool wide = block.width >= block.height;
+    const Layout layout = wide ? Layout{block.width, block.height, block.width, 1}
+                               : Layout{block.height, block.width, 1, block.width};
+    const int w = layout.w;
+    const int h = layout.h;
+    const int g = static_cast<int>(profile_.size()) - 1;
+    const int p = static_cast<int>(std::int64_t{w + g + h} * block.elapsed / block.duration);
+    // One step along a diagonal: up one row, one column right or left.
+    const int columnStep = runsRight_ ? 1 : -1;
+    const std::ptrdiff_t step = layout.rowStride + columnStep * layout.columnStride;
+
+    auto draw = [&](const Diagonal& d) {
+        const int i = std::clamp(d.index, 0, g);
+        const std::int64_t m = profile_[static_cast<std::size_t>(i)];
+        const Pixel* source = i >= g / 2 ? block.to : block.from;
+        // Scaled by m about the split; the shift of the negative product
+        // rounds toward minus infinity.
+        int start = d.split + static_cast<int>((-m * d.split) >> 16);
+        const int end = d.split + static_cast<int>((m * (d.length - d.split)) >> 16);
+        if (d.clampStart) {
+            start = std::max(start, 0);
+        }
+        const int column = runsRight_ ? d.column : w - 1 - d.column;
+        const std::ptrdiff_t origin = layout.index(d.row, column);
+        Pixel* out = block.out + origin;
+        for (int k = 0; k < start; ++k) {
+            out[k * step] = 0;
+        }
+        const int n = end - start;
+        const std::int64_t t = std::int64_t{d.length} * 65536 / std::max(n, 1);
+        const std::int64_t row16 = std::int64_t{d.row} << 16;
+        const std::int64_t column16 = std::int64_t{column} << 16;
+        for (int j = 0; j < n; ++j) {
+            // Rows grow and columns grow or shrink by t: an up-left
+            // diagonal's column is rounded down, not toward its start.
+            const std::int64_t moved = j * t;
+            const int sourceRow = static_cast<int>((row16 + moved) >> 16);
+            const int sourceColumn =
+                static_cast<int>((runsRight_ ? column16 + moved : column16 - moved) >> 16);
+            out[(start + j) * step] = source[layout.index(sourceRow, sourceColumn)];
+        }
+        for (int k = std::max(end, 0); k < d.length; ++k) {
+            out[k * step] = 0;
+        }
+    };
+
+    const std::int64_t span = std::int64_t{w} + h;
+    // A: from the left edge, the top one first.
+    for (int j = h - 1; j >= 0; --j) {
+        const int length = h - j;
+        draw({j, 0, length, p - (h - 1 - j), static_cast<int>(length * std::int64_t{w} / span),
+              false});
+    }
+    // B: from the bottom edge, full height.
+    for (int k = 1; k < w - h; ++k) {
+        draw({0, k, h, p - h - k, static_cast<int>(std::int64_t{h} * (w - k) / span), true});
+    }
+    // C: from the bottom edge, ending at the far side.
+    for (int c = std::max(w - h, 1); c < w; ++c) {
+        const int length = w - c;
+        draw({0, c, length, p - h - c, static_cast<int>(std::int64_t{h} * length / span), false});
+    }
+    return 0;
+}
+
+}  // namespace effects
