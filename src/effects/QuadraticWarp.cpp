@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "effects/ColumnSqueeze.h"
 #include "effects/PictureRows.h"
 
 namespace effects {
@@ -38,36 +39,6 @@ void squeezeRow(Pixel* out, const Pixel* source, int w, int inset) {
         e += w;
     }
     fillPixels(out + inset + n, 0, w - inset - n);
-}
-
-// The same for column `x`, whole pixels. Walking one column at a time keeps
-// the lines of neighbouring columns in cache for the next one.
-void squeezeColumn(Pixel* out, const Pixel* source, int w, int h, int x, int inset) {
-    const std::ptrdiff_t stride = w;
-    Pixel* o = out + x;
-    const int n = h - 2 * inset;
-    if (n <= 0) {
-        for (int r = 0; r < h; ++r, o += stride) {
-            *o = 0;
-        }
-        return;
-    }
-    for (int r = 0; r < inset; ++r, o += stride) {
-        *o = 0;
-    }
-    const Pixel* s = source + x;
-    int e = 0;
-    for (int j = 0; j < n; ++j, o += stride) {
-        while (e >= n) {
-            s += stride;
-            e -= n;
-        }
-        *o = *s;
-        e += h;
-    }
-    for (int r = inset + n; r < h; ++r, o += stride) {
-        *o = 0;
-    }
 }
 
 }  // namespace
@@ -118,8 +89,9 @@ int QuadraticWarpB::frame(const PictureFrameBlock& block) {
     const int h = block.height;
     const int k = static_cast<int>(std::int64_t{w} * p * 3 / 100);
     auto q = [&](int distance) { return parabolaInset(distance, h / 2, w); };
+    columns_.resize(static_cast<std::size_t>(w));
     auto squeeze = [&](const Pixel* picture, int x, int inset) {
-        squeezeColumn(block.out, picture, w, h, x, inset);
+        columns_[static_cast<std::size_t>(x)] = {picture + x, inset};
     };
     // Columns that keep their picture unchanged, as row spans.
     auto copyColumns = [&](const Pixel* picture, int first, int end) {
@@ -132,6 +104,7 @@ int QuadraticWarpB::frame(const PictureFrameBlock& block) {
         for (int i = 0; i < k; ++i) {
             squeeze(block.from, w - k + i, q(i));
         }
+        squeezeColumns(block.out, w, h, columns_.data(), w - k, w);
     } else if (k <= 2 * w) {
         const int a = k - w;
         for (int x = 0; x < 2 * w - k; ++x) {
@@ -140,11 +113,13 @@ int QuadraticWarpB::frame(const PictureFrameBlock& block) {
         for (int j = 0; j < k - w; ++j) {
             squeeze(block.to, w - 1 - j, q(2 * w - k + j));
         }
+        squeezeColumns(block.out, w, h, columns_.data(), 0, w);
     } else {
         copyColumns(block.to, 3 * w - k, w);
         for (int x = 0; x < 3 * w - k; ++x) {
             squeeze(block.to, x, q(3 * w - k - x));
         }
+        squeezeColumns(block.out, w, h, columns_.data(), 0, 3 * w - k);
     }
     return 0;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+#include "effects/ColumnSqueeze.h"
 #include "effects/EffectHandler.h"
 
 namespace effects {
@@ -18,6 +21,9 @@ class QuadraticWarpA final : public PictureEffect {
 class QuadraticWarpB final : public PictureEffect {
   public:
     int frame(const PictureFrameBlock& block) override;
+
+  private:
+    std::vector<ColumnSource> columns_;  // this frame's columns, reused between frames
 };
 
 }  // namespace effects

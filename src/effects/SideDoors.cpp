@@ -2,36 +2,11 @@
 
 #include <cstdint>
 
+#include "effects/ColumnSqueeze.h"
 #include "effects/PictureRows.h"
 
 namespace effects {
 
-namespace {
-
-// Door column `i` of `out` (and its mirror, column w - 1 - i): source column
-// `a` of `from` (and w - 1 - a), squeezed into rows inset .. h - inset - 1.
-// Column by column, so neighbouring columns find their lines in cache.
-void drawDoorColumns(Pixel* out, const Pixel* from, int w, int h, int i, int a, int inset) {
-    const std::ptrdiff_t stride = w;
-    const int o = h - 2 * inset;
-    Pixel* left = out + static_cast<std::ptrdiff_t>(inset) * stride + i;
-    Pixel* right = out + static_cast<std::ptrdiff_t>(inset) * stride + (w - 1 - i);
-    const Pixel* sourceLeft = from + a;
-    const Pixel* sourceRight = from + (w - 1 - a);
-    int e = 0;
-    for (int j = 0; j < o; ++j, left += stride, right += stride) {
-        while (e >= o) {
-            sourceLeft += stride;
-            sourceRight += stride;
-            e -= o;
-        }
-        *left = *sourceLeft;
-        *right = *sourceRight;
-        e += h;
-    }
-}
-
-}  // namespace
 
 int SideDoors::frame(const PictureFrameBlock& block) {
     const int w = block.width;
@@ -52,7 +27,9 @@ int SideDoors::frame(const PictureFrameBlock& block) {
         copyPixels(rowOf(block.out, w, r) + n, rowOf(block.to, w, r) + n, strip);
     }
     // The source column advances by w / 2 per n door columns, kept as a
-    // running remainder.
+    // running remainder. The rows a door leaves black are all in the
+    // corners drawn next.
+    columns_.resize(static_cast<std::size_t>(w));
     int a = 0;
     int accumulator = 0;
     for (int i = 0; i < n; ++i) {
@@ -61,9 +38,12 @@ int SideDoors::frame(const PictureFrameBlock& block) {
             accumulator -= n;
         }
         const int inset = static_cast<int>(std::int64_t{i} * depth / n);
-        drawDoorColumns(block.out, block.from, w, h, i, a, inset);
+        columns_[static_cast<std::size_t>(i)] = {block.from + a, inset};
+        columns_[static_cast<std::size_t>(w - 1 - i)] = {block.from + (w - 1 - a), inset};
         accumulator += w / 2;
     }
+    squeezeColumns(block.out, w, h, columns_.data(), 0, n);
+    squeezeColumns(block.out, w, h, columns_.data(), w - n, w);
     if (depth == 0) {
         return 0;
     }

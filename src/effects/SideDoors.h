@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+#include "effects/ColumnSqueeze.h"
 #include "effects/EffectHandler.h"
 
 namespace effects {
@@ -12,6 +15,9 @@ namespace effects {
 class SideDoors final : public PictureEffect {
   public:
     int frame(const PictureFrameBlock& block) override;
+
+  private:
+    std::vector<ColumnSource> columns_;  // this frame's door columns, reused between frames
 };
 
 }  // namespace effects
