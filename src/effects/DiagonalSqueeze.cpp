@@ -28,6 +28,10 @@ struct Diagonal {
     bool clampStart;
 };
 
+// Rows drawn together: every diagonal crossing them touches the same few
+// lines of `out`, which stay in cache from one diagonal to the next.
+constexpr int BAND_ROWS = 32;
+
 }  // namespace
 
 int DiagonalSqueeze::begin(const PictureFrameBlock& block) {
@@ -78,10 +82,10 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
     const int columnStep = runsRight_ ? 1 : -1;
     const std::ptrdiff_t step = layout.rowStride + columnStep * layout.columnStride;
 
+    runs_.clear();
     auto draw = [&](const Diagonal& d) {
         const int i = std::clamp(d.index, 0, g);
         const std::int64_t m = profile_[static_cast<std::size_t>(i)];
-        const Pixel* source = i >= g / 2 ? block.to : block.from;
         // Scaled by m about the split; the shift of the negative product
         // rounds toward minus infinity.
         int start = d.split + static_cast<int>((-m * d.split) >> 16);
@@ -91,26 +95,10 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
         }
         const int column = runsRight_ ? d.column : w - 1 - d.column;
         const std::ptrdiff_t origin = layout.index(d.row, column);
-        Pixel* out = block.out + origin;
-        for (int k = 0; k < start; ++k) {
-            out[k * step] = 0;
-        }
         const int n = end - start;
-        const std::int64_t t = std::int64_t{d.length} * 65536 / std::max(n, 1);
-        const std::int64_t row16 = std::int64_t{d.row} << 16;
-        const std::int64_t column16 = std::int64_t{column} << 16;
-        for (int j = 0; j < n; ++j) {
-            // Rows grow and columns grow or shrink by t: an up-left
-            // diagonal's column is rounded down, not toward its start.
-            const std::int64_t moved = j * t;
-            const int sourceRow = static_cast<int>((row16 + moved) >> 16);
-            const int sourceColumn =
-                static_cast<int>((runsRight_ ? column16 + moved : column16 - moved) >> 16);
-            out[(start + j) * step] = source[layout.index(sourceRow, sourceColumn)];
-        }
-        for (int k = std::max(end, 0); k < d.length; ++k) {
-            out[k * step] = 0;
-        }
+        runs_.push_back({origin, i >= g / 2 ? block.to + origin : block.from + origin, d.row,
+                         d.length, start, end,
+                         static_cast<std::uint32_t>(d.length * 65536 / std::max(n, 1))});
     };
 
     const std::int64_t span = std::int64_t{w} + h;
@@ -128,6 +116,37 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
     for (int c = std::max(w - h, 1); c < w; ++c) {
         const int length = w - c;
         draw({0, c, length, p - h - c, static_cast<int>(std::int64_t{h} * length / span), false});
+    }
+
+    // Each run samples the whole source diagonal: source position j * t in
+    // 16.16 along it. Rows grow by t; an up-right diagonal's column grows
+    // with them, an up-left one's shrinks and is rounded down, so its
+    // samples can lie one column left of the diagonal.
+    auto drawBands = [&](auto sourceOffset) {
+        for (int r0 = 0; r0 < h; r0 += BAND_ROWS) {
+            const int r1 = std::min(h, r0 + BAND_ROWS);
+            for (const Run& run : runs_) {
+                const int first = std::max(0, r0 - run.row);
+                const int last = std::min(run.length, r1 - run.row);
+                Pixel* out = block.out + run.origin + first * step;
+                for (int k = first; k < last; ++k, out += step) {
+                    if (k < run.start || k >= run.end) {
+                        *out = 0;
+                        continue;
+                    }
+                    *out = run.source[sourceOffset(static_cast<std::uint32_t>(k - run.start) *
+                                                   run.step)];
+                }
+            }
+        }
+    };
+    if (runsRight_) {
+        drawBands([&](std::uint32_t moved) { return static_cast<std::ptrdiff_t>(moved >> 16) * step; });
+    } else {
+        drawBands([&](std::uint32_t moved) {
+            return static_cast<std::ptrdiff_t>(moved >> 16) * layout.rowStride -
+                   static_cast<std::ptrdiff_t>((moved + 65535) >> 16) * layout.columnStride;
+        });
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,7 +32,19 @@ class DiagonalSqueeze final : public PictureEffect {
     bool runsRight() const { return runsRight_; }
 
   private:
+    // This frame's drawing of one diagonal, positions counted from its
+    // first pixel: black before `start` and from `end`, between them the
+    // source diagonal sampled `step` / 65536 apart.
+    struct Run {
+        std::ptrdiff_t origin;  // index of the first pixel
+        const Pixel* source;    // the picture shown, at the first pixel
+        int row;                // row of the first pixel
+        int length, start, end;
+        std::uint32_t step;
+    };
+
     RandomGenerator& random_;
+    std::vector<Run> runs_;  // reused between frames
     std::vector<std::uint32_t> profile_;  // G + 1 entries; empty without Begin or memory
     bool runsRight_ = true;               // diagonals go up-right (else up-left)
     int width_ = 0;

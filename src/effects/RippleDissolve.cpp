@@ -153,32 +153,47 @@ int RippleDissolve::frame(const PictureFrameBlock& block) {
                                               127 - std::clamp(k - 1, 0, 127)};
     }
 
-    [[maybe_unused]] const bool fast = path_ == PixelPath::Fast;
-    const BlockWave* wave = blocks_.data();
-    for (int y = 0; y + 1 < h; y += 2) {
-        Pixel* out0 = rowOf(block.out, w, y);
-        Pixel* out1 = rowOf(block.out, w, y + 1);
-        for (int x = 0; x + 1 < w; x += 2, ++wave) {
-            int q = wave->phase + shift;
-            if (q >= wavelength) {
-                q -= wavelength;
+    auto drawBlocks = [&](auto blend) {
+        const BlockWave* wave = blocks_.data();
+        for (int y = 0; y + 1 < h; y += 2) {
+            Pixel* out0 = rowOf(block.out, w, y);
+            Pixel* out1 = rowOf(block.out, w, y + 1);
+            for (int x = 0; x + 1 < w; x += 2, ++wave) {
+                int q = wave->phase + shift;
+                q = q >= wavelength ? q - wavelength : q;
+                const Step step = steps[static_cast<std::size_t>(q)];
+                int sx = x + ((step.push * wave->across) >> 13);
+                int sy = y + ((step.push * wave->along) >> 13);
+                if (sx < 0 || sx >= w - 1) {
+                    sx = reflect(sx, w);
+                }
+                if (sy < 0 || sy >= h - 1) {
+                    sy = reflect(sy, h);
+                }
+                const Pixel* f0 = rowOf(block.from, w, sy) + sx;
+                const Pixel* g0 = rowOf(block.to, w, sy) + sx;
+                // A row of blocks reads from some 60 source rows as the
+                // ripple moves it, too many for the hardware to fetch
+                // ahead; one prefetch per line of each.
+                if ((x & 15) == 0) {
+                    __builtin_prefetch(f0 + 64);
+                    __builtin_prefetch(f0 + w + 64);
+                    __builtin_prefetch(g0 + 64);
+                    __builtin_prefetch(g0 + w + 64);
+                }
+                blend(out0 + x, out1 + x, f0, f0 + w, g0, g0 + w, step.weight);
             }
-            const Step step = steps[static_cast<std::size_t>(q)];
-            const int sx = reflect(x + ((step.push * wave->across) >> 13), w);
-            const int sy = reflect(y + ((step.push * wave->along) >> 13), h);
-            const Pixel* f0 = rowOf(block.from, w, sy) + sx;
-            const Pixel* f1 = rowOf(block.from, w, sy + 1) + sx;
-            const Pixel* g0 = rowOf(block.to, w, sy) + sx;
-            const Pixel* g1 = rowOf(block.to, w, sy + 1) + sx;
-#if defined(__SSE2__)
-            if (fast) {
-                blendBlockFast(out0 + x, out1 + x, f0, f1, g0, g1, step.weight);
-                continue;
-            }
-#endif
-            blendBlockPlain(out0 + x, out1 + x, f0, f1, g0, g1, step.weight);
         }
+    };
+#if defined(__SSE2__)
+    if (path_ == PixelPath::Fast) {
+        drawBlocks(blendBlockFast);
+    } else {
+        drawBlocks(blendBlockPlain);
     }
+#else
+    drawBlocks(blendBlockPlain);
+#endif
     // A column or row that no block covers (odd sizes, never a stage) takes
     // the dissolve without ripples.
     const int still = 127 - std::clamp(offset - 1, 0, 127);
