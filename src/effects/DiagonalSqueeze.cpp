@@ -19,7 +19,9 @@ struct Layout {
     int w, h;  // logical width >= logical height
     std::ptrdiff_t rowStride, columnStride;
 
-    std::ptrdiff_t index(int row, int column) const { return row * rowStride + column * columnStride; }
+    std::ptrdiff_t index(int row, int column) const {
+        return row * rowStride + column * columnStride;
+    }
 };
 
 // One diagonal: where it starts, how long it is and where it splits.
@@ -141,7 +143,8 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
         }
     };
     if (runsRight_) {
-        drawBands([&](std::uint32_t moved) { return static_cast<std::ptrdiff_t>(moved >> 16) * step; });
+        drawBands(
+            [&](std::uint32_t moved) { return static_cast<std::ptrdiff_t>(moved >> 16) * step; });
     } else {
         drawBands([&](std::uint32_t moved) {
             return static_cast<std::ptrdiff_t>(moved >> 16) * layout.rowStride -

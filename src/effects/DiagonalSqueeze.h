@@ -44,7 +44,7 @@ class DiagonalSqueeze final : public PictureEffect {
     };
 
     RandomGenerator& random_;
-    std::vector<Run> runs_;  // reused between frames
+    std::vector<Run> runs_;               // reused between frames
     std::vector<std::uint32_t> profile_;  // G + 1 entries; empty without Begin or memory
     bool runsRight_ = true;               // diagonals go up-right (else up-left)
     int width_ = 0;

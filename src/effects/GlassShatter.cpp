@@ -60,8 +60,8 @@ constexpr double DELAY_STEP = 0.02;  // (1 - FALL_TIME) / 15
 }  // namespace
 
 int GlassShatter::shardOf(int x, int y, int width, int height) {
-    const double halfDiagonal =
-        std::sqrt((static_cast<double>(width) * width + static_cast<double>(height) * height) * 0.25);
+    const double halfDiagonal = std::sqrt(
+        (static_cast<double>(width) * width + static_cast<double>(height) * height) * 0.25);
     const int dx = x - width / 2;
     const int dy = y - height / 2;
     double theta = std::atan2(static_cast<double>(dy), static_cast<double>(dx));

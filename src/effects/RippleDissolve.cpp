@@ -104,18 +104,21 @@ int RippleDissolve::begin(const PictureFrameBlock& block) {
         for (int x = 0; x + 1 < w; x += 2) {
             const int dx = std::abs(x - cx);
             const int dy = std::abs(y - cy);
-            const int d =
-                static_cast<int>(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
-            BlockWave& wave = blocks_[static_cast<std::size_t>(y / 2) * static_cast<std::size_t>(w / 2) +
-                                      static_cast<std::size_t>(x / 2)];
+            const int d = static_cast<int>(
+                std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
+            BlockWave& wave =
+                blocks_[static_cast<std::size_t>(y / 2) * static_cast<std::size_t>(w / 2) +
+                        static_cast<std::size_t>(x / 2)];
             wave.phase = static_cast<std::uint16_t>(wavelength - d % wavelength);
             wave.across = static_cast<std::uint8_t>(d == 0 ? 0 : dx * 31 / d);
             wave.along = static_cast<std::uint8_t>(d == 0 ? 0 : dy * 31 / d);
         }
     }
     for (int j = 0; j < wavelength; ++j) {
-        sine_[static_cast<std::size_t>(j)] = static_cast<int>(std::sin(2 * PI * j / wavelength) * 127);
-        cosine_[static_cast<std::size_t>(j)] = static_cast<int>(std::cos(2 * PI * j / wavelength) * 31);
+        sine_[static_cast<std::size_t>(j)] =
+            static_cast<int>(std::sin(2 * PI * j / wavelength) * 127);
+        cosine_[static_cast<std::size_t>(j)] =
+            static_cast<int>(std::cos(2 * PI * j / wavelength) * 31);
     }
     width_ = w;
     height_ = h;
@@ -140,7 +143,7 @@ int RippleDissolve::frame(const PictureFrameBlock& block) {
     const int h = block.height;
     const int wavelength = static_cast<int>(sine_.size());
     const double t = fractionProgress(block);
-    const int amplitude = t < 0.2 ? static_cast<int>(t * 315)
+    const int amplitude = t < 0.2    ? static_cast<int>(t * 315)
                           : t >= 0.8 ? static_cast<int>((1 - t) * 315)
                                      : 63;
     const int offset = static_cast<int>(t * 189 - 31);

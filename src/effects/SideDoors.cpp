@@ -7,7 +7,6 @@
 
 namespace effects {
 
-
 int SideDoors::frame(const PictureFrameBlock& block) {
     const int w = block.width;
     const int h = block.height;

@@ -66,7 +66,8 @@ void drawToward(const PictureFrameBlock& block, double theta) {
     const std::int64_t d = w * 25 / 10;
     // A frame more than 2.5 times as high as wide would put the free edge
     // behind the eye; hold it just in front instead of dividing by zero.
-    const std::int64_t g = std::max<std::int64_t>(d - static_cast<std::int64_t>(h * std::sin(theta)), 1);
+    const std::int64_t g =
+        std::max<std::int64_t>(d - static_cast<std::int64_t>(h * std::sin(theta)), 1);
     const std::int64_t f = d * static_cast<std::int64_t>(h * std::cos(theta)) / g;
     if (f <= 0) {
         return;

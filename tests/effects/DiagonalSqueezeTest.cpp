@@ -146,8 +146,7 @@ TEST(DiagonalSqueeze, OrientationComesFromTheRegistrysPlayGenerator) {
         run.end(97);
     }
     EXPECT_EQ(frames[0], frames[1]);
-    const bool sameOrientation =
-        (RandomGenerator(5).next() & 1) == (RandomGenerator(6).next() & 1);
+    const bool sameOrientation = (RandomGenerator(5).next() & 1) == (RandomGenerator(6).next() & 1);
     EXPECT_EQ(frames[0] == frames[2], sameOrientation);
 }
 

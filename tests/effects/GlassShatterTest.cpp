@@ -99,9 +99,9 @@ TEST(GlassShatter, ShardsFallOneAfterAnother) {
         run.begin(SLOT);
         run.frame(SLOT, c.elapsed, 1000);
         const std::vector<Pixel> want = shattered(c.w, c.h, c.elapsed / 1000.0);
-        expectPixels(run.out, c.w, c.h, [&](int r, int col) { return want[std::size_t(r) * c.w + col]; },
-                     std::to_string(c.w) + "x" + std::to_string(c.h) + " at " +
-                         std::to_string(c.elapsed));
+        expectPixels(
+            run.out, c.w, c.h, [&](int r, int col) { return want[std::size_t(r) * c.w + col]; },
+            std::to_string(c.w) + "x" + std::to_string(c.h) + " at " + std::to_string(c.elapsed));
         if (c.w == 800 && c.elapsed == 300) {
             // Shard 1 falls first: 110 rows by t = 0.3.
             EXPECT_EQ(run.at(40, 200), fromAt(150, 200));

@@ -81,10 +81,18 @@ TEST(RippleDissolve, SourceCornersReflectAtTheEdges) {
     const struct {
         int position, length, reflected;
     } cases[] = {
-        {-3, 800, 3},    {0, 800, 0},     {798, 800, 798}, {799, 800, 797},
-        {805, 800, 791}, {-30, 600, 30},  {599, 600, 597}, {-1, 600, 1},
+        {-3, 800, 3},
+        {0, 800, 0},
+        {798, 800, 798},
+        {799, 800, 797},
+        {805, 800, 791},
+        {-30, 600, 30},
+        {599, 600, 597},
+        {-1, 600, 1},
         // Frames narrower than the largest displacement stay inside.
-        {-30, 8, 6},     {40, 8, 0},      {1, 2, 0},
+        {-30, 8, 6},
+        {40, 8, 0},
+        {1, 2, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RippleDissolve::reflect(c.position, c.length), c.reflected)
@@ -115,8 +123,8 @@ TEST(RippleDissolve, LastFrameIsToExceptWhereTheCosineIsMinusOne) {
     for (int y = 0; y < 600; ++y) {
         for (int x = 0; x < 800; ++x) {
             const int bx = x & ~1, by = y & ~1;
-            const int d = static_cast<int>(std::sqrt(double((bx - 400) * (bx - 400) +
-                                                            (by - 300) * (by - 300))));
+            const int d = static_cast<int>(
+                std::sqrt(double((bx - 400) * (bx - 400) + (by - 300) * (by - 300))));
             const Pixel got = ripple.at(y, x), want = ripple.to[std::size_t(y) * 800 + x];
             if (d % 100 != 50) {
                 ASSERT_EQ(got, want) << "row " << y << " column " << x;
@@ -140,7 +148,9 @@ TEST(RippleDissolve, DisplacesBlocksAlongTheRipple) {
     ripple.effect.begin(ripple.block(0, 100));
     ripple.draw(750, 1000);
     const int amplitude = 63, offset = 110, shift = 25;
-    auto reflect = [](int p, int length) { return p < 0 ? -p : p >= length - 1 ? 2 * length - 4 - p : p; };
+    auto reflect = [](int p, int length) {
+        return p < 0 ? -p : p >= length - 1 ? 2 * length - 4 - p : p;
+    };
     int checked = 0, moved = 0;
     for (int y = 0; y < h; y += 38) {
         for (int x = 0; x < w; x += 2) {
@@ -170,9 +180,7 @@ TEST(RippleDissolve, DisplacesBlocksAlongTheRipple) {
 }
 
 TEST(RippleDissolve, FastAndPlainPathsAgree) {
-    const struct {
-        int w, h;
-    } sizes[] = {{800, 600}, {64, 48}, {37, 21}, {2, 2}, {1, 5}};
+    const struct { int w, h; } sizes[] = {{800, 600}, {64, 48}, {37, 21}, {2, 2}, {1, 5}};
     for (const auto& size : sizes) {
         const std::size_t count = std::size_t(size.w) * size.h;
         Ripple fast(size.w, size.h, noise(count, 3), noise(count, 4), PixelPath::Fast);
@@ -188,7 +196,8 @@ TEST(RippleDissolve, FastAndPlainPathsAgree) {
 
 TEST(RippleDissolve, OddAndTinyFramesWriteEveryPixel) {
     // With both pictures one colour every blend is that colour.
-    for (const auto& size : {std::pair{37, 21}, std::pair{2, 2}, std::pair{1, 5}, std::pair{7, 1}}) {
+    for (const auto& size :
+         {std::pair{37, 21}, std::pair{2, 2}, std::pair{1, 5}, std::pair{7, 1}}) {
         const std::size_t count = std::size_t(size.first) * size.second;
         Ripple ripple(size.first, size.second, std::vector<Pixel>(count, 0x80402010),
                       std::vector<Pixel>(count, 0x80402010));

@@ -61,9 +61,10 @@ TEST(SideDoors, OpenFromTheCentre) {
         TransitionRun run(c.w, c.h, from.pixels, to.pixels);
         run.begin(SLOT);
         run.frame(SLOT, c.elapsed, c.duration);
-        expectPixels(run.out, c.w, c.h,
-                     [&](int r, int col) { return doorsAt(c.w, c.h, c.elapsed, c.duration, r, col); },
-                     c.what);
+        expectPixels(
+            run.out, c.w, c.h,
+            [&](int r, int col) { return doorsAt(c.w, c.h, c.elapsed, c.duration, r, col); },
+            c.what);
         run.end(SLOT);
     }
 }

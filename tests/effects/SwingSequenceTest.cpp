@@ -29,11 +29,10 @@ TEST(SwingSequence, AngleFollowsTheBounceTable) {
         Lean lean;
         int angle;
     } cases[] = {
-        {0, Lean::Away, 90},    {16, Lean::Away, 19},   {17, Lean::Toward, 10},
-        {32, Lean::Toward, 80}, {48, Lean::Toward, 0},  {49, Lean::Away, 12},
-        {64, Lean::Away, 0},    {65, Lean::Toward, 10}, {86, Lean::Toward, 0},
-        {87, Lean::Away, 9},    {91, Lean::Away, 20},   {100, Lean::Away, 0},
-        {-1, Lean::Off, 0},     {101, Lean::Off, 0},
+        {0, Lean::Away, 90},   {16, Lean::Away, 19}, {17, Lean::Toward, 10}, {32, Lean::Toward, 80},
+        {48, Lean::Toward, 0}, {49, Lean::Away, 12}, {64, Lean::Away, 0},    {65, Lean::Toward, 10},
+        {86, Lean::Toward, 0}, {87, Lean::Away, 9},  {91, Lean::Away, 20},   {100, Lean::Away, 0},
+        {-1, Lean::Off, 0},    {101, Lean::Off, 0},
     };
     for (const auto& c : cases) {
         const SwingSequence::Pose pose = SwingSequence::poseAt(c.percent);
