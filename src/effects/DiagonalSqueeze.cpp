@@ -124,10 +124,50 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
     // 16.16 along it. Rows grow by t; an up-right diagonal's column grows
     // with them, an up-left one's shrinks and is rounded down, so its
     // samples can lie one column left of the diagonal.
+    // Diagonals the front has not reached, or has passed, show their picture
+    // unscaled. They lead and trail the list, and on a frame wider than high
+    // they are spans of each row: copied as such, only the diagonals in
+    // between are drawn pixel by pixel.
+    auto unscaled = [&](const Run& run, const Pixel* picture) {
+        return run.start == 0 && run.end == run.length && run.step == 65536 &&
+               run.source == picture + run.origin;
+    };
+    std::size_t leading = 0;
+    std::size_t trailing = 0;
+    if (wide && !runs_.empty()) {
+        const Pixel* first = runs_.front().source - runs_.front().origin;
+        while (leading < runs_.size() && unscaled(runs_[leading], first)) {
+            ++leading;
+        }
+        const Pixel* last = runs_.back().source - runs_.back().origin;
+        while (trailing < runs_.size() - leading &&
+               unscaled(runs_[runs_.size() - 1 - trailing], last)) {
+            ++trailing;
+        }
+        // Run q holds the pixels of row r at column q - (h - 1) + r when the
+        // diagonals run up-right, mirrored when they run up-left.
+        const int lead = static_cast<int>(leading);
+        const int trail = static_cast<int>(runs_.size() - trailing);
+        for (int r = 0; r < h; ++r) {
+            const int leadEnd = std::clamp(lead - (h - 1) + r, 0, w);
+            const int trailStart = std::clamp(trail - (h - 1) + r, 0, w);
+            Pixel* out = rowOf(block.out, w, r);
+            const int leadFirst = runsRight_ ? 0 : w - leadEnd;
+            const int trailFirst = runsRight_ ? trailStart : 0;
+            const int trailCount = w - trailStart;
+            if (leading > 0) {
+                copyPixels(out + leadFirst, rowOf(first, w, r) + leadFirst, leadEnd);
+            }
+            if (trailing > 0) {
+                copyPixels(out + trailFirst, rowOf(last, w, r) + trailFirst, trailCount);
+            }
+        }
+    }
     auto drawBands = [&](auto sourceOffset) {
         for (int r0 = 0; r0 < h; r0 += BAND_ROWS) {
             const int r1 = std::min(h, r0 + BAND_ROWS);
-            for (const Run& run : runs_) {
+            for (std::size_t q = leading; q < runs_.size() - trailing; ++q) {
+                const Run& run = runs_[q];
                 const int first = std::max(0, r0 - run.row);
                 const int last = std::min(run.length, r1 - run.row);
                 Pixel* out = block.out + run.origin + first * step;
