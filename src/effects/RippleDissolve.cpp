@@ -130,6 +130,7 @@ int RippleDissolve::end(const PictureFrameBlock&) {
     sine_ = {};
     cosine_ = {};
     steps_ = {};
+    sources_ = {};
     width_ = 0;
     height_ = 0;
     return 0;
@@ -156,12 +157,17 @@ int RippleDissolve::frame(const PictureFrameBlock& block) {
                                               127 - std::clamp(k - 1, 0, 127)};
     }
 
+    // Each row of blocks is drawn in two passes: the first finds every
+    // block's source corner and prefetches its lines, the second blends.
+    // The ripple scatters a row's reads over some 60 source rows, which the
+    // hardware does not fetch ahead by itself.
+    sources_.resize(static_cast<std::size_t>(w / 2));
     auto drawBlocks = [&](auto blend) {
         const BlockWave* wave = blocks_.data();
         for (int y = 0; y + 1 < h; y += 2) {
-            Pixel* out0 = rowOf(block.out, w, y);
-            Pixel* out1 = rowOf(block.out, w, y + 1);
-            for (int x = 0; x + 1 < w; x += 2, ++wave) {
+            SourceCorner* corner = sources_.data();
+            std::ptrdiff_t previous = -1;
+            for (int x = 0; x + 1 < w; x += 2, ++wave, ++corner) {
                 int q = wave->phase + shift;
                 q = q >= wavelength ? q - wavelength : q;
                 const Step step = steps[static_cast<std::size_t>(q)];
@@ -173,18 +179,24 @@ int RippleDissolve::frame(const PictureFrameBlock& block) {
                 if (sy < 0 || sy >= h - 1) {
                     sy = reflect(sy, h);
                 }
-                const Pixel* f0 = rowOf(block.from, w, sy) + sx;
-                const Pixel* g0 = rowOf(block.to, w, sy) + sx;
-                // A row of blocks reads from some 60 source rows as the
-                // ripple moves it, too many for the hardware to fetch
-                // ahead; one prefetch per line of each.
-                if ((x & 15) == 0) {
-                    __builtin_prefetch(f0 + 64);
-                    __builtin_prefetch(f0 + w + 64);
-                    __builtin_prefetch(g0 + 64);
-                    __builtin_prefetch(g0 + w + 64);
+                const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(sy) * w + sx;
+                // One prefetch per source line of each picture.
+                if ((at >> 4) != (previous >> 4)) {
+                    __builtin_prefetch(block.from + at);
+                    __builtin_prefetch(block.from + at + w);
+                    __builtin_prefetch(block.to + at);
+                    __builtin_prefetch(block.to + at + w);
+                    previous = at;
                 }
-                blend(out0 + x, out1 + x, f0, f0 + w, g0, g0 + w, step.weight);
+                *corner = {at, step.weight};
+            }
+            Pixel* out0 = rowOf(block.out, w, y);
+            Pixel* out1 = rowOf(block.out, w, y + 1);
+            corner = sources_.data();
+            for (int x = 0; x + 1 < w; x += 2, ++corner) {
+                const Pixel* f0 = block.from + corner->at;
+                const Pixel* g0 = block.to + corner->at;
+                blend(out0 + x, out1 + x, f0, f0 + w, g0, g0 + w, corner->weight);
             }
         }
     };

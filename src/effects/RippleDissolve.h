@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -46,6 +47,12 @@ class RippleDissolve final : public PictureEffect {
         int weight;  // v: how much of `from`, 0..127
     };
     std::vector<Step> steps_;
+    // One row of blocks: where each reads and how much of `from` it shows.
+    struct SourceCorner {
+        std::ptrdiff_t at;
+        int weight;
+    };
+    std::vector<SourceCorner> sources_;
     int width_ = 0;
     int height_ = 0;
 };
