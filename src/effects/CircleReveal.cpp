@@ -82,9 +82,13 @@ int CircleReveal::frame(const PictureFrameBlock& block) {
     const int w = block.width;
     const int h = block.height;
     const int cy = h / 2;
-    if (n < cy) {
-        // Rows the circle does not reach.
+    // Rows the circle does not reach. Where the circle is as high as the
+    // frame row 0 is one of them, which the small circle would leave
+    // unwritten on a frame much wider than high.
+    if (n <= cy) {
         copyPixels(block.out, block.from, static_cast<std::ptrdiff_t>(cy - n + 1) * w);
+    }
+    if (cy + n < h) {
         copyPixels(rowOf(block.out, w, cy + n), rowOf(block.from, w, cy + n),
                    static_cast<std::ptrdiff_t>(h - (cy + n)) * w);
     }

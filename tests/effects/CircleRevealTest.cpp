@@ -115,6 +115,8 @@ TEST(CircleReveal, GrowsFromABlendToASolidCircleWithASoftRim) {
         {800, 600, {1, 50, 100, 101, 250, 400, 599}},
         // Wider than its rim: the circle passes the top and bottom first.
         {64, 16, {3, 6, 7, 20, 30, 40}},
+        // Flatter than its rim is wide: rows of the small circle fall outside.
+        {64, 4, {2, 5, 6, 7, 20, 37}},
     };
     for (const auto& c : cases) {
         Reveal reveal(c.w, c.h);
