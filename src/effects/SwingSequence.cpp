@@ -68,10 +68,8 @@ void drawToward(const PictureFrameBlock& block, double theta) {
     // behind the eye; hold it just in front instead of dividing by zero.
     const std::int64_t g =
         std::max<std::int64_t>(d - static_cast<std::int64_t>(h * std::sin(theta)), 1);
+    // 0 on frames a few rows high: no lid row, all `from`.
     const std::int64_t f = d * static_cast<std::int64_t>(h * std::cos(theta)) / g;
-    if (f <= 0) {
-        return;
-    }
     std::int64_t v = (d * w / g - w) / 2;  // overhang of the free edge
     std::int64_t first = 0;
     std::int64_t top = 0;  // first output row of the lid
