@@ -46,8 +46,11 @@ int DiagonalSqueeze::begin(const PictureFrameBlock& block) {
     const int g = static_cast<int>((block.width + block.height) * 0.7);
     try {
         profile_.resize(static_cast<std::size_t>(g) + 1);
+        runs_.reserve(static_cast<std::size_t>(block.width) +
+                      static_cast<std::size_t>(block.height));
     } catch (const std::bad_alloc&) {
         profile_ = {};
+        runs_ = {};
         return 0;
     }
     const std::uint64_t reciprocal = (std::uint64_t{1} << 32) / static_cast<std::uint64_t>(g);
@@ -64,6 +67,7 @@ int DiagonalSqueeze::begin(const PictureFrameBlock& block) {
 
 int DiagonalSqueeze::end(const PictureFrameBlock&) {
     profile_ = {};
+    runs_ = {};
     width_ = 0;
     height_ = 0;
     return 0;
@@ -85,7 +89,7 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
     const std::ptrdiff_t step = layout.rowStride + columnStep * layout.columnStride;
 
     runs_.clear();
-    auto draw = [&](const Diagonal& d) {
+    auto record = [&](const Diagonal& d) {
         const int i = std::clamp(d.index, 0, g);
         const std::int64_t m = profile_[static_cast<std::size_t>(i)];
         // Scaled by m about the split; the shift of the negative product
@@ -107,23 +111,20 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
     // A: from the left edge, the top one first.
     for (int j = h - 1; j >= 0; --j) {
         const int length = h - j;
-        draw({j, 0, length, p - (h - 1 - j), static_cast<int>(length * std::int64_t{w} / span),
-              false});
+        record({j, 0, length, p - (h - 1 - j), static_cast<int>(length * std::int64_t{w} / span),
+                false});
     }
     // B: from the bottom edge, full height.
     for (int k = 1; k < w - h; ++k) {
-        draw({0, k, h, p - h - k, static_cast<int>(std::int64_t{h} * (w - k) / span), true});
+        record({0, k, h, p - h - k, static_cast<int>(std::int64_t{h} * (w - k) / span), true});
     }
-    // C: from the bottom edge, ending at the far side.
+    // C: from the bottom edge, ending at the far side. On a square frame the
+    // corner diagonal is A's.
     for (int c = std::max(w - h, 1); c < w; ++c) {
         const int length = w - c;
-        draw({0, c, length, p - h - c, static_cast<int>(std::int64_t{h} * length / span), false});
+        record({0, c, length, p - h - c, static_cast<int>(std::int64_t{h} * length / span), false});
     }
 
-    // Each run samples the whole source diagonal: source position j * t in
-    // 16.16 along it. Rows grow by t; an up-right diagonal's column grows
-    // with them, an up-left one's shrinks and is rounded down, so its
-    // samples can lie one column left of the diagonal.
     // Diagonals the front has not reached, or has passed, show their picture
     // unscaled. They lead and trail the list, and on a frame wider than high
     // they are spans of each row: copied as such, only the diagonals in
@@ -163,6 +164,10 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
             }
         }
     }
+    // Each run samples the whole source diagonal: source position j * t in
+    // 16.16 along it. Rows grow by t; an up-right diagonal's column grows
+    // with them, an up-left one's shrinks and is rounded down, so its
+    // samples can lie one column left of the diagonal.
     auto drawBands = [&](auto sourceOffset) {
         for (int r0 = 0; r0 < h; r0 += BAND_ROWS) {
             const int r1 = std::min(h, r0 + BAND_ROWS);

@@ -1,6 +1,7 @@
 #include "effects/QuadraticWarp.h"
 
 #include <cstdint>
+#include <new>
 
 #include "effects/ColumnSqueeze.h"
 #include "effects/PictureRows.h"
@@ -89,7 +90,12 @@ int QuadraticWarpB::frame(const PictureFrameBlock& block) {
     const int h = block.height;
     const int k = static_cast<int>(std::int64_t{w} * p * 3 / 100);
     auto q = [&](int distance) { return parabolaInset(distance, h / 2, w); };
-    columns_.resize(static_cast<std::size_t>(w));
+    // A few kilobytes, kept for the next frame; without them nothing is drawn.
+    try {
+        columns_.resize(static_cast<std::size_t>(w));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     auto squeeze = [&](const Pixel* picture, int x, int inset) {
         columns_[static_cast<std::size_t>(x)] = {picture + x, inset};
     };

@@ -96,6 +96,7 @@ int RippleDissolve::begin(const PictureFrameBlock& block) {
         sine_.resize(static_cast<std::size_t>(wavelength));
         cosine_.resize(static_cast<std::size_t>(wavelength));
         steps_.resize(static_cast<std::size_t>(wavelength));
+        sources_.resize(static_cast<std::size_t>(w / 2));
     } catch (const std::bad_alloc&) {
         end(block);
         return 0;
@@ -161,7 +162,6 @@ int RippleDissolve::frame(const PictureFrameBlock& block) {
     // block's source corner and prefetches its lines, the second blends.
     // The ripple scatters a row's reads over some 60 source rows, which the
     // hardware does not fetch ahead by itself.
-    sources_.resize(static_cast<std::size_t>(w / 2));
     auto drawBlocks = [&](auto blend) {
         const BlockWave* wave = blocks_.data();
         for (int y = 0; y + 1 < h; y += 2) {

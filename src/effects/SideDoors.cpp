@@ -1,6 +1,7 @@
 #include "effects/SideDoors.h"
 
 #include <cstdint>
+#include <new>
 
 #include "effects/ColumnSqueeze.h"
 #include "effects/PictureRows.h"
@@ -16,6 +17,11 @@ int SideDoors::frame(const PictureFrameBlock& block) {
         copyPicture(block, block.from);
         return 0;
     }
+    try {
+        columns_.resize(static_cast<std::size_t>(w));
+    } catch (const std::bad_alloc&) {
+        return 0;  // nothing drawn without a few kilobytes
+    }
     const int n = (w - 2 * (e / 2)) / 2;  // width of each door
     // e with its lowest bit cleared; an odd width (never a stage) gives the
     // strip the column the doors cannot share.
@@ -28,7 +34,6 @@ int SideDoors::frame(const PictureFrameBlock& block) {
     // The source column advances by w / 2 per n door columns, kept as a
     // running remainder. The rows a door leaves black are all in the
     // corners drawn next.
-    columns_.resize(static_cast<std::size_t>(w));
     int a = 0;
     int accumulator = 0;
     for (int i = 0; i < n; ++i) {
