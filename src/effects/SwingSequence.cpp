@@ -43,7 +43,10 @@ void drawAway(const PictureFrameBlock& block, double theta) {
     const std::int64_t d = w * 25 / 10;  // viewing distance
     const std::int64_t g = static_cast<std::int64_t>(h * std::sin(theta)) + d;
     const std::int64_t e = d * w / g;  // width of the free edge
-    const std::int64_t lid = d * static_cast<std::int64_t>(h * std::cos(theta)) / g;
+    // At 90 degrees pi = 3.1416 leaves the cosine a hair below 0: the lid
+    // has no height, never a negative one.
+    const std::int64_t lid =
+        std::clamp<std::int64_t>(d * static_cast<std::int64_t>(h * std::cos(theta)) / g, 0, h);
     const std::int64_t k = (w - e) / 2;
     copyPixels(block.out, block.from, (h - lid) * w);
     for (std::int64_t j = 0; j < lid; ++j) {
