@@ -8,21 +8,28 @@
 #include "effects/Blinds.h"
 #include "effects/BlockTurn3D.h"
 #include "effects/CentreBox.h"
+#include "effects/CircleReveal.h"
 #include "effects/CrossFade.h"
 #include "effects/CubeShuffle3D.h"
+#include "effects/DiagonalSqueeze.h"
 #include "effects/EffectOperation.h"
 #include "effects/FadeThroughImage.h"
+#include "effects/GlassShatter.h"
 #include "effects/InterimEffects.h"
 #include "effects/MapWipe.h"
 #include "effects/MidCut.h"
 #include "effects/NegativeFlash.h"
 #include "effects/PageEffects.h"
 #include "effects/PlaneTurn3D.h"
+#include "effects/QuadraticWarp.h"
+#include "effects/RippleDissolve.h"
+#include "effects/SideDoors.h"
 #include "effects/SlideThroughBlack.h"
 #include "effects/SmearWipe.h"
 #include "effects/StripEffects.h"
 #include "effects/StripFold3D.h"
 #include "effects/StripSpread3D.h"
+#include "effects/SwingSequence.h"
 #include "effects/TileFlight3D.h"
 #include "effects/TitleEchoes.h"
 #include "effects/TitleFollowPath.h"
@@ -83,6 +90,22 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
             return std::make_unique<PageEffect>(PageEffect::Fold::Curl);
         case PictureHandler::PageRoll:
             return std::make_unique<PageEffect>(PageEffect::Fold::Roll);
+        case PictureHandler::QuadraticWarpA:
+            return std::make_unique<QuadraticWarpA>();
+        case PictureHandler::QuadraticWarpB:
+            return std::make_unique<QuadraticWarpB>();
+        case PictureHandler::DiagonalSqueeze:
+            return std::make_unique<DiagonalSqueeze>(random);
+        case PictureHandler::SideDoors:
+            return std::make_unique<SideDoors>();
+        case PictureHandler::SwingSequence:
+            return std::make_unique<SwingSequence>();
+        case PictureHandler::CircleReveal:
+            return std::make_unique<CircleReveal>();
+        case PictureHandler::RippleDissolve:
+            return std::make_unique<RippleDissolve>(path);
+        case PictureHandler::GlassShatter:
+            return std::make_unique<GlassShatter>();
         case PictureHandler::None:
             return nullptr;
         default:

@@ -333,6 +333,14 @@ bool isPictureHandlerAvailable(PictureHandler handler) {
         case PictureHandler::MapWipe:
         case PictureHandler::PageCurl:
         case PictureHandler::PageRoll:
+        case PictureHandler::QuadraticWarpA:
+        case PictureHandler::QuadraticWarpB:
+        case PictureHandler::DiagonalSqueeze:
+        case PictureHandler::SideDoors:
+        case PictureHandler::SwingSequence:
+        case PictureHandler::CircleReveal:
+        case PictureHandler::RippleDissolve:
+        case PictureHandler::GlassShatter:
             return true;
         default:
             return false;

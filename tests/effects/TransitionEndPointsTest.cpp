@@ -57,7 +57,8 @@ Tolerance toleranceOf(PictureHandler handler, bool available) {
         default:
             break;
     }
-    if (handler == PictureHandler::FadeThroughImage) {
+    // The ripple dissolve ends within 2 where its phase's cosine is -1.
+    if (handler == PictureHandler::FadeThroughImage || handler == PictureHandler::RippleDissolve) {
         return {2, 2};
     }
     if (handler == PictureHandler::CrossFade || !available) {

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
+
+namespace effects {
+
+// Concentric ripples run outward from the centre and displace the pictures
+// in 2 x 2 blocks while the outgoing picture dissolves into the incoming one
+// along the ripple phase. The ripples swell over the first fifth, hold, and
+// die down over the last fifth. Direction and parameter are not read.
+class RippleDissolve final : public PictureEffect {
+  public:
+    explicit RippleDissolve(PixelPath path = PixelPath::Fast) : path_(path) {}
+
+    // Builds the phase and direction of every block and the wave tables.
+    int begin(const PictureFrameBlock& block) override;
+    // Writes nothing when Begin could not build its tables.
+    int frame(const PictureFrameBlock& block) override;
+    int end(const PictureFrameBlock& block) override;
+
+    // What Begin derived for the block whose lower-left pixel is (x, y),
+    // x and y even: phase 1..wavelength and direction weights 0..31.
+    struct BlockWave {
+        std::uint16_t phase;
+        std::uint8_t across, along;  // |x - cx| * 31 / d and |y - cy| * 31 / d
+    };
+    BlockWave blockAt(int x, int y) const;
+    int wavelength() const { return static_cast<int>(sine_.size()); }
+
+    // A source corner reflected back into 0 .. length - 2, so that the
+    // block's second pixel is inside too.
+    static int reflect(int position, int length);
+
+  private:
+    PixelPath path_;
+    std::vector<BlockWave> blocks_;  // (width / 2) x (height / 2); empty without Begin
+    std::vector<int> sine_;          // sin(2 pi j / wavelength) * 127
+    std::vector<int> cosine_;        // cos(2 pi j / wavelength) * 31
+    // Per phase, refilled each frame: the displacement factor and the weight.
+    struct Step {
+        int push;    // sine * amplitude
+        int weight;  // v: how much of `from`, 0..127
+    };
+    std::vector<Step> steps_;
+    // One row of blocks: where each reads and how much of `from` it shows.
+    struct SourceCorner {
+        std::ptrdiff_t at;
+        int weight;
+    };
+    std::vector<SourceCorner> sources_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace effects
