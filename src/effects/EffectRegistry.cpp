@@ -7,16 +7,27 @@
 
 #include "effects/Blinds.h"
 #include "effects/CentreBox.h"
+#include "effects/CircleSmear.h"
+#include "effects/ClockWipe.h"
 #include "effects/CrossFade.h"
+#include "effects/DiagonalGlowWipe.h"
+#include "effects/DoorSwing.h"
 #include "effects/EffectOperation.h"
 #include "effects/FadeThroughImage.h"
+#include "effects/FilmStrip.h"
+#include "effects/GlitchPush.h"
 #include "effects/InterimEffects.h"
 #include "effects/MapWipe.h"
+#include "effects/MeltDown.h"
 #include "effects/MidCut.h"
 #include "effects/NegativeFlash.h"
+#include "effects/NoiseBurn.h"
+#include "effects/ScatterSwap.h"
+#include "effects/ShatterEffects.h"
 #include "effects/SlideThroughBlack.h"
 #include "effects/SmearWipe.h"
 #include "effects/StripEffects.h"
+#include "effects/SwirlAway.h"
 #include "platform/Dialogs.h"
 
 namespace effects {
@@ -28,7 +39,7 @@ constexpr const char* MISSED_DESCRIPTION = "Missed description!";
 constexpr const char* LIBRARY_MISSING = "Internal Error: tranrun.dll Missed";
 
 std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomGenerator& random,
-                                                 PixelPath path) {
+                                                 PixelPath path, const SeedClock& clock) {
     switch (handler) {
         case PictureHandler::StripWipe:
             return std::make_unique<StripEffect>(StripEffect::Motion::Wipe);
@@ -54,6 +65,32 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
             return std::make_unique<FadeThroughImage>(random);
         case PictureHandler::MapWipe:
             return std::make_unique<MapWipe>(path);
+        case PictureHandler::RandomBlocks:
+            return std::make_unique<RandomBlocks>(random);
+        case PictureHandler::ShatterBlocks:
+            return std::make_unique<ShatterBlocks>(random, clock);
+        case PictureHandler::ShatterFine:
+            return std::make_unique<ShatterFine>(random, clock);
+        case PictureHandler::DoorSwing:
+            return std::make_unique<DoorSwing>();
+        case PictureHandler::ClockWipe:
+            return std::make_unique<ClockWipe>();
+        case PictureHandler::NoiseBurn:
+            return std::make_unique<NoiseBurn>(random, clock);
+        case PictureHandler::CircleSmear:
+            return std::make_unique<CircleSmear>();
+        case PictureHandler::DiagonalGlowWipe:
+            return std::make_unique<DiagonalGlowWipe>();
+        case PictureHandler::MeltDown:
+            return std::make_unique<MeltDown>(random, clock);
+        case PictureHandler::GlitchPush:
+            return std::make_unique<GlitchPush>(random, clock);
+        case PictureHandler::SwirlAway:
+            return std::make_unique<SwirlAway>();
+        case PictureHandler::ScatterSwap:
+            return std::make_unique<ScatterSwap>(random, clock);
+        case PictureHandler::FilmStrip:
+            return std::make_unique<FilmStrip>();
         case PictureHandler::None:
             return nullptr;
         default:
@@ -86,6 +123,7 @@ EffectRegistry::EffectRegistry()
 EffectRegistry::EffectRegistry(const Options& options)
     : constructionRandom_(options.seed),
       playRandom_(options.playSeed),
+      seedClock_(options.seedClock),
       library_(options.library),
       dialogs_(options.dialogs) {
     for (int slot = 0; slot < PICTURE_SLOT_COUNT; ++slot) {
@@ -103,8 +141,8 @@ EffectRegistry::EffectRegistry(const Options& options)
         s.parameter = record.parameter;
     }
     for (int h = 0; h < PICTURE_HANDLER_COUNT; ++h) {
-        pictureEffects_[static_cast<std::size_t>(h)] =
-            makePictureEffect(static_cast<PictureHandler>(h), playRandom_, options.pixelPath);
+        pictureEffects_[static_cast<std::size_t>(h)] = makePictureEffect(
+            static_cast<PictureHandler>(h), playRandom_, options.pixelPath, seedClock_);
     }
     for (int h = 0; h < TITLE_HANDLER_COUNT; ++h) {
         titleEffects_[static_cast<std::size_t>(h)] = makeTitleEffect(static_cast<TitleHandler>(h));
