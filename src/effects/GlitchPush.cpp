@@ -67,21 +67,26 @@ int GlitchPush::frame(const PictureFrameBlock& block) {
     for (int i = 0; i < h; ++i) {
         const Pixel* source = i >= d ? rowOf(block.from, w, i - d) : rowOf(block.to, w, i - d + h);
         Pixel* out = rowOf(block.out, w, i);
-        const std::int64_t s = std::int64_t{profile_[static_cast<std::size_t>(i)]} * jitter / 16;
-        if (std::llabs(s) >= w) {
-            fillPixels(out, BLACK, w);
-            continue;
-        }
-        const int shift = static_cast<int>(s);
-        if (shift >= 0) {
-            fillPixels(out, BLACK, shift);
-            copyPixels(out + shift, source, w - shift);
-        } else {
-            copyPixels(out, source - shift, w + shift);
-            fillPixels(out + (w + shift), BLACK, -shift);
-        }
+        const std::int64_t shift =
+            std::int64_t{profile_[static_cast<std::size_t>(i)]} * jitter / 16;
+        shiftRow(out, source, w, shift);
     }
     return 0;
+}
+
+void GlitchPush::shiftRow(Pixel* out, const Pixel* source, int width, std::int64_t shift) {
+    if (std::llabs(shift) >= width) {
+        fillPixels(out, BLACK, width);
+        return;
+    }
+    const int s = static_cast<int>(shift);
+    if (s >= 0) {
+        fillPixels(out, BLACK, s);
+        copyPixels(out + s, source, width - s);
+    } else {
+        copyPixels(out, source - s, width + s);
+        fillPixels(out + (width + s), BLACK, -s);
+    }
 }
 
 int GlitchPush::end(const PictureFrameBlock&) {

@@ -23,6 +23,11 @@ class GlitchPush final : public PictureEffect {
     int frame(const PictureFrameBlock& block) override;
     int end(const PictureFrameBlock& block) override;
 
+    // One output row: `source` moved `shift` pixels right (left when
+    // negative) with black where it left the row; all black once the shift
+    // reaches the width.
+    static void shiftRow(Pixel* out, const Pixel* source, int width, std::int64_t shift);
+
     static constexpr int CHOSEN_ROWS = 5;
     static constexpr int JITTER_STEPS = 101;
 

@@ -97,9 +97,8 @@ TEST(CircleSmear, StartsAsFromWithTheCentrePixelOfTo) {
     TransitionRun run(w, h, from.pixels, to.pixels);
     run.begin(CIRCLE_SMEAR);
     run.frame(CIRCLE_SMEAR, 0, 1000);
-    expectPixels(run, [&](int r, int c) {
-        return r == h / 2 && c == w / 2 ? to.at(r, c) : from.at(r, c);
-    });
+    expectPixels(
+        run, [&](int r, int c) { return r == h / 2 && c == w / 2 ? to.at(r, c) : from.at(r, c); });
     run.end(CIRCLE_SMEAR);
 }
 

@@ -41,8 +41,7 @@ TEST(DoorSwing, DrawsTheDoorAndTheIncomingPictureEverywhereElse) {
     const int w = 800, h = 600;
     const OriginPicture from(w, h, FROM_TAG), to(w, h, TO_TAG);
     const DoorSwing::Geometry g = DoorSwing::geometry(w, h, 50);
-    const int dw = g.doorWidth, dh = g.doorHeight, mv = g.verticalMargin,
-              mh = g.horizontalMargin;
+    const int dw = g.doorWidth, dh = g.doorHeight, mv = g.verticalMargin, mh = g.horizontalMargin;
     const auto door = [&](int sourceRow, int sourceColumn) {
         return (STALE & 0xFF000000) | (from.at(sourceRow, sourceColumn) & 0x00FFFFFF);
     };
@@ -130,8 +129,8 @@ TEST(ClockWipe, SweepsWholeQuartersInTurn) {
         TransitionRun run(w, h, from.pixels, to.pixels);
         run.begin(c.slot);
         run.frame(c.slot, c.elapsed, 1000);
-        expectPixels(run,
-                     [&](int r, int col) { return c.swept(r, col) ? to.at(r, col) : from.at(r, col); });
+        expectPixels(
+            run, [&](int r, int col) { return c.swept(r, col) ? to.at(r, col) : from.at(r, col); });
         run.end(c.slot);
     }
 }
@@ -150,9 +149,7 @@ TEST(ClockWipe, HandWithinAQuarter) {
         {"clockwise 45", CLOCK_CLOCKWISE, 125,
          [](int r, int c) { return r >= 50 && c >= 50 && c - 50 < (r - 50) * 49 / 50; }},
         {"clockwise 135", CLOCK_CLOCKWISE, 375,
-         [](int r, int c) {
-             return c >= 50 && (r >= 50 || 49 - r < (c - 50) * 49 / 50);
-         }},
+         [](int r, int c) { return c >= 50 && (r >= 50 || 49 - r < (c - 50) * 49 / 50); }},
         {"counter-clockwise 45", CLOCK_COUNTER_CLOCKWISE, 125,
          [](int r, int c) { return r >= 50 && c < 50 && 49 - c < (r - 50) * 49 / 50; }},
         {"clockwise 315", CLOCK_CLOCKWISE, 875,
@@ -163,8 +160,8 @@ TEST(ClockWipe, HandWithinAQuarter) {
         TransitionRun run(w, h, from.pixels, to.pixels);
         run.begin(c.slot);
         run.frame(c.slot, c.elapsed, 1000);
-        expectPixels(run,
-                     [&](int r, int col) { return c.swept(r, col) ? to.at(r, col) : from.at(r, col); });
+        expectPixels(
+            run, [&](int r, int col) { return c.swept(r, col) ? to.at(r, col) : from.at(r, col); });
         run.end(c.slot);
     }
 }

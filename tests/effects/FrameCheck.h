@@ -31,7 +31,8 @@ inline void expectPixels(const TransitionRun& run, const Expected& expected) {
 }
 
 // The registry options of a reproducible run: fixed seeds and seed clock.
-inline EffectRegistry::Options fixedOptions(std::uint32_t clock = 1234, std::uint32_t playSeed = 1) {
+inline EffectRegistry::Options fixedOptions(std::uint32_t clock = 1234,
+                                            std::uint32_t playSeed = 1) {
     return {.seed = 7, .playSeed = playSeed, .seedClock = SeedClock::fixed(clock)};
 }
 

@@ -31,9 +31,8 @@ TEST(BlockSize, IsTheParameterLoweredUntilItDividesBothSides) {
     };
     const Case cases[] = {
         {20, 1024, 768, 16},  // 20, 19, 18 and 17 do not divide both
-        {20, 800, 600, 20},  {8, 800, 600, 8},    {4, 1280, 1024, 4},
-        {20, 1280, 1024, 16}, {8, 6, 9, 3},      {4, 7, 5, 1},
-        {0, 64, 48, 1},  // no parameter: single pixels
+        {20, 800, 600, 20},  {8, 800, 600, 8}, {4, 1280, 1024, 4}, {20, 1280, 1024, 16},
+        {8, 6, 9, 3},        {4, 7, 5, 1},     {0, 64, 48, 1},  // no parameter: single pixels
     };
     for (const Case& c : cases) {
         EXPECT_EQ(blockSizeFor(c.parameter, c.width, c.height), c.size)
