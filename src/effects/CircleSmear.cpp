@@ -19,16 +19,40 @@ int halfDiagonal(int width, int height) {
 }
 
 // Each byte t + (((64 - m) * (f - t)) >> 6): 64 - m of 64 of the way from
-// the rim colour back to the outgoing picture.
+// the rim colour back to the outgoing picture. The result lies between t
+// and f, so it needs no clamping.
 Pixel smear(Pixel from, Pixel rim, int m) {
     Pixel result = 0;
     for (int shift = 0; shift < 32; shift += 8) {
         const int f = static_cast<int>((from >> shift) & 0xFF);
         const int t = static_cast<int>((rim >> shift) & 0xFF);
-        const int v = std::clamp(t + (((64 - m) * (f - t)) >> 6), 0, 255);
-        result |= static_cast<Pixel>(v) << shift;
+        result |= static_cast<Pixel>(t + (((64 - m) * (f - t)) >> 6)) << shift;
     }
     return result;
+}
+
+// One row of the frame; `m` is 64 (the rim colour alone) in most frames.
+template <bool RIM_ONLY>
+void smearRow(const PictureFrameBlock& block, int row, const std::int32_t* distances,
+              const std::int32_t* reciprocal, std::int64_t b, int m) {
+    const int w = block.width;
+    const std::int64_t i = row - block.height / 2;
+    const std::int64_t centre = std::int64_t{block.height / 2} * w + w / 2;
+    Pixel* out = rowOf(block.out, w, row);
+    const Pixel* from = rowOf(block.from, w, row);
+    const Pixel* to = rowOf(block.to, w, row);
+    for (int column = 0; column < w; ++column) {
+        const std::int32_t d = distances[column];
+        if (d <= b) {
+            out[column] = to[column];
+            continue;
+        }
+        // Where the pixel's ray from the centre crosses the circle.
+        const std::int64_t scale = b * reciprocal[d];
+        const std::int64_t k = column - w / 2;
+        const Pixel rim = block.to[centre + ((scale * i) >> 19) * w + ((scale * k) >> 19)];
+        out[column] = RIM_ONLY ? rim : smear(from[column], rim, m);
+    }
 }
 
 }  // namespace
@@ -74,24 +98,11 @@ int CircleSmear::frame(const PictureFrameBlock& block) {
     const std::int64_t b = std::int64_t{radius} * block.elapsed / block.duration;
     const int m = static_cast<int>(std::min<std::int64_t>(b * 256 / std::max(radius, 1), 64));
     for (int row = 0; row < h; ++row) {
-        const std::int64_t i = row - h / 2;
         const std::int32_t* distances = distance_.data() + static_cast<std::size_t>(row) * w;
-        Pixel* out = rowOf(block.out, w, row);
-        const Pixel* from = rowOf(block.from, w, row);
-        const Pixel* to = rowOf(block.to, w, row);
-        for (int column = 0; column < w; ++column) {
-            const std::int32_t d = distances[column];
-            if (d <= b) {
-                out[column] = to[column];
-                continue;
-            }
-            // Where the pixel's ray from the centre crosses the circle.
-            const std::int64_t scale = b * reciprocal_[static_cast<std::size_t>(d)];
-            const std::int64_t k = column - w / 2;
-            const int rimColumn = w / 2 + static_cast<int>((scale * k) >> 19);
-            const int rimRow = h / 2 + static_cast<int>((scale * i) >> 19);
-            const Pixel rim = rowOf(block.to, w, rimRow)[rimColumn];
-            out[column] = m == 64 ? rim : smear(from[column], rim, m);
+        if (m == 64) {
+            smearRow<true>(block, row, distances, reciprocal_.data(), b, m);
+        } else {
+            smearRow<false>(block, row, distances, reciprocal_.data(), b, m);
         }
     }
     return 0;

@@ -65,16 +65,17 @@ void DoorSwing::drawSideHinged(const PictureFrameBlock& block, const Geometry& g
     }
     const int mv = g.verticalMargin;
     const int doorStart = hingeRight ? w - dw : 0;
-    const std::size_t count = static_cast<std::size_t>(dw);
-    margin_.resize(count);
-    sourceColumn_.resize(count);
-    sourceRow_.assign(count, 0);
-    remainder_.assign(count, 0);
+    columns_.resize(static_cast<std::size_t>(dw));
     for (int j = 0; j < dw; ++j) {
-        const std::size_t k = static_cast<std::size_t>(j);
+        DoorColumn& column = columns_[static_cast<std::size_t>(j)];
         const int fromFreeEdge = hingeRight ? dw - j : j;
-        margin_[k] = static_cast<int>(std::int64_t{mv} * fromFreeEdge / dw);
-        sourceColumn_[k] = static_cast<int>(std::int64_t{j} * w / dw);
+        column.margin = static_cast<int>(std::int64_t{mv} * fromFreeEdge / dw);
+        column.span = h - 2 * column.margin;
+        column.step = column.span > 0 ? h / column.span : 0;
+        column.fraction = column.span > 0 ? h % column.span : 0;
+        column.sourceColumn = static_cast<int>(std::int64_t{j} * w / dw);
+        column.row = 0;
+        column.remainder = 0;
     }
     for (int row = 0; row < h; ++row) {
         Pixel* out = rowOf(block.out, w, row);
@@ -84,22 +85,30 @@ void DoorSwing::drawSideHinged(const PictureFrameBlock& block, const Geometry& g
         } else {
             copyPixels(out + dw, to + dw, w - dw);
         }
-        for (int j = 0; j < dw; ++j) {
-            const std::size_t k = static_cast<std::size_t>(j);
-            const int x = doorStart + j;
-            const int m = margin_[k];
-            if (row < m || row >= h - m) {
-                out[x] = to[x];
-                continue;
-            }
-            // Source row floor((row - m) * H / (H - 2m)), stepped.
-            const Pixel source = rowOf(block.from, w, sourceRow_[k])[sourceColumn_[k]];
-            out[x] = withColourOf(out[x], source);
-            const int span = h - 2 * m;
-            remainder_[k] += h;
-            while (remainder_[k] >= span) {
-                remainder_[k] -= span;
-                ++sourceRow_[k];
+    }
+    // Each door column reads its own source row: a whole output row would
+    // touch hundreds of source rows at once. Strips of a few columns, top
+    // to bottom, keep the reads within a few cache lines and pages.
+    constexpr int STRIP = 64;
+    for (int first = 0; first < dw; first += STRIP) {
+        const int last = std::min(first + STRIP, dw);
+        for (int row = 0; row < h; ++row) {
+            Pixel* door = rowOf(block.out, w, row) + doorStart;
+            const Pixel* behind = rowOf(block.to, w, row) + doorStart;
+            for (int j = first; j < last; ++j) {
+                DoorColumn& column = columns_[static_cast<std::size_t>(j)];
+                if (row < column.margin || row >= h - column.margin) {
+                    door[j] = behind[j];
+                    continue;
+                }
+                // Source row floor((row - margin) * H / span), stepped
+                // without a division or a data-dependent branch.
+                door[j] =
+                    withColourOf(door[j], rowOf(block.from, w, column.row)[column.sourceColumn]);
+                column.remainder += column.fraction;
+                const int carry = column.remainder >= column.span ? 1 : 0;
+                column.remainder -= carry * column.span;
+                column.row += column.step + carry;
             }
         }
     }

@@ -27,9 +27,14 @@ class DoorSwing final : public PictureEffect {
     void drawSideHinged(const PictureFrameBlock& block, const Geometry& g, bool hingeRight);
     void drawEdgeHinged(const PictureFrameBlock& block, const Geometry& g, bool hingeTop);
 
-    // Per door column (side hinges): margin, source column, and the running
-    // source row with its remainder; kept between frames to spare allocations.
-    std::vector<int> margin_, sourceColumn_, sourceRow_, remainder_;
+    // One door column of a side-hinged door: its rows [margin, H - margin)
+    // step through the source column by H / span rows and H % span
+    // 1/span-ths, `row` and `remainder` running as the rows go by.
+    struct DoorColumn {
+        int margin, span, step, fraction, sourceColumn;
+        int row, remainder;
+    };
+    std::vector<DoorColumn> columns_;  // kept between frames to spare allocations
 };
 
 }  // namespace effects

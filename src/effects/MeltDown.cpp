@@ -24,19 +24,28 @@ int MeltDown::begin(const PictureFrameBlock& block) {
         return 0;
     }
     const int w = block.width;
+    const int h = block.height;
+    std::vector<int> jitter(static_cast<std::size_t>(w));
+    std::vector<int> profile(static_cast<std::size_t>(w));
+    for (int j = 0; j < w; ++j) {
+        const std::size_t k = static_cast<std::size_t>(j);
+        jitter[k] = random_.next() % w * 6 / w;
+        profile[k] =
+            85 - static_cast<int>((std::sin(13 * PI * j / w) + std::sin(5 * PI * j / w)) * 3);
+    }
     try {
-        jitter_.resize(static_cast<std::size_t>(w));
-        profile_.resize(static_cast<std::size_t>(w));
+        delay_.resize(static_cast<std::size_t>(h / 2) * static_cast<std::size_t>(w / 2));
         wobble_.resize(pixelCount(block));
     } catch (const std::bad_alloc&) {
         end(block);
         return 0;
     }
-    for (int j = 0; j < w; ++j) {
-        const std::size_t k = static_cast<std::size_t>(j);
-        jitter_[k] = random_.next() % w * 6 / w;
-        profile_[k] = 85 - static_cast<std::int32_t>(
-                               (std::sin(13 * PI * j / w) + std::sin(5 * PI * j / w)) * 3);
+    std::size_t n = 0;
+    for (int i = 0; i + 1 < h; i += 2) {
+        for (int j = 0; j + 1 < w; j += 2, ++n) {
+            const std::size_t k = static_cast<std::size_t>(j);
+            delay_[n] = static_cast<std::uint8_t>(std::int64_t{i} * profile[k] / h + jitter[k]);
+        }
     }
     for (std::size_t k = 0; k < wobble_.size(); ++k) {
         wobble_[k] = static_cast<std::int8_t>(
@@ -57,12 +66,12 @@ int MeltDown::frame(const PictureFrameBlock& block) {
     const int a = static_cast<int>(std::int64_t{block.elapsed} * 127 / block.duration);
     copyPicture(block, block.to);
     // Rows from the bottom of the screen: the lowest start first.
+    const std::uint8_t* delay = delay_.data();
     for (int i = 0; i + 1 < h; i += 2) {
         const Pixel* from0 = rowOf(block.from, w, i);
         const Pixel* from1 = rowOf(block.from, w, i + 1);
         for (int j = 0; j + 1 < w; j += 2) {
-            const std::size_t column = static_cast<std::size_t>(j);
-            int d = a - static_cast<int>(std::int64_t{i} * profile_[column] / h) - jitter_[column];
+            int d = a - *delay++;
             std::int64_t target = std::int64_t{i} * w + j;
             if (d > 0) {
                 d = std::min(d, FALL_STEPS);
@@ -88,8 +97,7 @@ int MeltDown::frame(const PictureFrameBlock& block) {
 }
 
 int MeltDown::end(const PictureFrameBlock&) {
-    jitter_ = {};
-    profile_ = {};
+    delay_ = {};
     wobble_ = {};
     width_ = 0;
     height_ = 0;

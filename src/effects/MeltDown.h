@@ -24,9 +24,11 @@ class MeltDown final : public PictureEffect {
   private:
     RandomGenerator& random_;
     const SeedClock& clock_;
-    std::vector<std::int32_t> jitter_;   // per column, 0 to 5; empty without Begin
-    std::vector<std::int32_t> profile_;  // per column, 79 to 91
-    std::vector<std::int8_t> wobble_;    // per pixel, -90 to 30
+    // Per drop, row by row: the step at which it starts to fall,
+    // i * P[j] / H + J[j] with P the wavy profile (79 to 91) and J the
+    // column's random jitter (0 to 5). Empty without Begin.
+    std::vector<std::uint8_t> delay_;
+    std::vector<std::int8_t> wobble_;  // per pixel, -90 to 30: sideways drift
     int width_ = 0;
     int height_ = 0;
 };

@@ -99,13 +99,11 @@ int NoiseBurn::frame(const PictureFrameBlock& block) {
     const std::size_t count = pixelCount(block);
     for (std::size_t i = 0; i < count; ++i) {
         const std::int32_t height = heights[i];
-        if (height < burnt) {
-            block.out[i] = block.to[i];
-        } else if (height >= edge) {
-            block.out[i] = block.from[i];
-        } else {
-            block.out[i] = levels[static_cast<std::size_t>(height - burnt)];
-        }
+        // Selects rather than branches: the band's edge is data.
+        const std::int32_t level = std::clamp(height - burnt, 0, RAMP_LEVELS - 1);
+        const Pixel glow = levels[static_cast<std::size_t>(level)];
+        const Pixel kept = height >= edge ? block.from[i] : glow;
+        block.out[i] = height < burnt ? block.to[i] : kept;
     }
     return 0;
 }

@@ -67,11 +67,11 @@ int SwirlAway::frame(const PictureFrameBlock& block) {
             // A quarter-turn part (u across) and half a radial part (v).
             const std::int64_t column = k + u + (v >> 1);
             const std::int64_t row = j + (u >> 1) - v;
-            if (column >= 0 && column < w && row >= 0 && row < h) {
-                out[k] = block.from[row * w + column];
-            } else {
-                out[k] = to[k];
-            }
+            // Read a pixel either way and pick afterwards: where the edge
+            // runs is data, and a branch on it mispredicts.
+            const bool inside = column >= 0 && column < w && row >= 0 && row < h;
+            const Pixel moved = block.from[inside ? row * w + column : 0];
+            out[k] = inside ? moved : to[k];
         }
     }
     return 0;
