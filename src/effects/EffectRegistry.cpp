@@ -9,20 +9,30 @@
 #include "effects/BlockTurn3D.h"
 #include "effects/CentreBox.h"
 #include "effects/CircleReveal.h"
+#include "effects/CircleSmear.h"
+#include "effects/ClockWipe.h"
 #include "effects/CrossFade.h"
 #include "effects/CubeShuffle3D.h"
+#include "effects/DiagonalGlowWipe.h"
 #include "effects/DiagonalSqueeze.h"
+#include "effects/DoorSwing.h"
 #include "effects/EffectOperation.h"
 #include "effects/FadeThroughImage.h"
+#include "effects/FilmStrip.h"
 #include "effects/GlassShatter.h"
+#include "effects/GlitchPush.h"
 #include "effects/InterimEffects.h"
 #include "effects/MapWipe.h"
+#include "effects/MeltDown.h"
 #include "effects/MidCut.h"
 #include "effects/NegativeFlash.h"
+#include "effects/NoiseBurn.h"
 #include "effects/PageEffects.h"
 #include "effects/PlaneTurn3D.h"
 #include "effects/QuadraticWarp.h"
 #include "effects/RippleDissolve.h"
+#include "effects/ScatterSwap.h"
+#include "effects/ShatterEffects.h"
 #include "effects/SideDoors.h"
 #include "effects/SlideThroughBlack.h"
 #include "effects/SmearWipe.h"
@@ -30,6 +40,7 @@
 #include "effects/StripFold3D.h"
 #include "effects/StripSpread3D.h"
 #include "effects/SwingSequence.h"
+#include "effects/SwirlAway.h"
 #include "effects/TileFlight3D.h"
 #include "effects/TitleEchoes.h"
 #include "effects/TitleFollowPath.h"
@@ -48,7 +59,8 @@ constexpr const char* MISSED_DESCRIPTION = "Missed description!";
 constexpr const char* LIBRARY_MISSING = "Internal Error: tranrun.dll Missed";
 
 std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomGenerator& random,
-                                                 PixelPath path, SharedScene& scene) {
+                                                 PixelPath path, SharedScene& scene,
+                                                 const SeedClock& clock) {
     switch (handler) {
         case PictureHandler::PlaneTurn3D:
             return std::make_unique<PlaneTurn3D>(scene);
@@ -106,6 +118,32 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
             return std::make_unique<RippleDissolve>(path);
         case PictureHandler::GlassShatter:
             return std::make_unique<GlassShatter>();
+        case PictureHandler::RandomBlocks:
+            return std::make_unique<RandomBlocks>(random);
+        case PictureHandler::ShatterBlocks:
+            return std::make_unique<ShatterBlocks>(random, clock);
+        case PictureHandler::ShatterFine:
+            return std::make_unique<ShatterFine>(random, clock);
+        case PictureHandler::DoorSwing:
+            return std::make_unique<DoorSwing>();
+        case PictureHandler::ClockWipe:
+            return std::make_unique<ClockWipe>();
+        case PictureHandler::NoiseBurn:
+            return std::make_unique<NoiseBurn>(random, clock);
+        case PictureHandler::CircleSmear:
+            return std::make_unique<CircleSmear>();
+        case PictureHandler::DiagonalGlowWipe:
+            return std::make_unique<DiagonalGlowWipe>();
+        case PictureHandler::MeltDown:
+            return std::make_unique<MeltDown>(random, clock);
+        case PictureHandler::GlitchPush:
+            return std::make_unique<GlitchPush>(random, clock);
+        case PictureHandler::SwirlAway:
+            return std::make_unique<SwirlAway>();
+        case PictureHandler::ScatterSwap:
+            return std::make_unique<ScatterSwap>(random, clock);
+        case PictureHandler::FilmStrip:
+            return std::make_unique<FilmStrip>();
         case PictureHandler::None:
             return nullptr;
         default:
@@ -189,6 +227,7 @@ EffectRegistry::EffectRegistry()
 EffectRegistry::EffectRegistry(const Options& options)
     : constructionRandom_(options.seed),
       playRandom_(options.playSeed),
+      seedClock_(options.seedClock),
       library_(options.library),
       dialogs_(options.dialogs),
       scene_(std::make_unique<SharedScene>()) {
@@ -208,7 +247,7 @@ EffectRegistry::EffectRegistry(const Options& options)
     }
     for (int h = 0; h < PICTURE_HANDLER_COUNT; ++h) {
         pictureEffects_[static_cast<std::size_t>(h)] = makePictureEffect(
-            static_cast<PictureHandler>(h), playRandom_, options.pixelPath, *scene_);
+            static_cast<PictureHandler>(h), playRandom_, options.pixelPath, *scene_, seedClock_);
     }
     for (int h = 0; h < TITLE_HANDLER_COUNT; ++h) {
         titleEffects_[static_cast<std::size_t>(h)] =

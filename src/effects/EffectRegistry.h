@@ -11,6 +11,7 @@
 #include "effects/FrameBlocks.h"
 #include "effects/PixelPath.h"
 #include "effects/RandomGenerator.h"
+#include "effects/SeedClock.h"
 
 namespace platform {
 class Dialogs;
@@ -69,6 +70,8 @@ class EffectRegistry {
         // Shows "Internal Error: tranrun.dll Missed" when texts are asked for
         // without a library; nullptr: not shown.
         platform::Dialogs* dialogs = nullptr;
+        // What the transitions that reseed the play generator read.
+        SeedClock seedClock = SeedClock::system();
     };
 
     // Seeds the construction draws with the current time in seconds.
@@ -136,6 +139,7 @@ class EffectRegistry {
 
     RandomGenerator constructionRandom_;
     RandomGenerator playRandom_;
+    SeedClock seedClock_;
     const DescriptionLibrary* library_;
     platform::Dialogs* dialogs_;
     // The 3D transitions' scene; declared before the handlers that draw

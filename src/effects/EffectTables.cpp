@@ -341,6 +341,19 @@ bool isPictureHandlerAvailable(PictureHandler handler) {
         case PictureHandler::CircleReveal:
         case PictureHandler::RippleDissolve:
         case PictureHandler::GlassShatter:
+        case PictureHandler::RandomBlocks:
+        case PictureHandler::ShatterBlocks:
+        case PictureHandler::ShatterFine:
+        case PictureHandler::DoorSwing:
+        case PictureHandler::ClockWipe:
+        case PictureHandler::NoiseBurn:
+        case PictureHandler::CircleSmear:
+        case PictureHandler::DiagonalGlowWipe:
+        case PictureHandler::MeltDown:
+        case PictureHandler::GlitchPush:
+        case PictureHandler::SwirlAway:
+        case PictureHandler::ScatterSwap:
+        case PictureHandler::FilmStrip:
             return true;
         default:
             return false;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <vector>
+
+#include "effects/EffectHandler.h"
+
+namespace effects {
+
+// The outgoing picture swings away like a door on a hinge along one edge
+// (up: top edge, down: bottom, left: left, right: right), drawn as a
+// trapezoid that narrows toward its free edge; everything outside the door
+// shows the incoming picture in place. Other directions hinge at the right.
+class DoorSwing final : public PictureEffect {
+  public:
+    int frame(const PictureFrameBlock& block) override;
+
+    // The door's size at a percentage: its width (side hinges) or height
+    // (top and bottom hinges), and the margin of its free edge.
+    struct Geometry {
+        int doorWidth, doorHeight;
+        int freeEdgeHeight, verticalMargin;  // side hinges
+        int horizontalMargin;                // top and bottom hinges
+    };
+    static Geometry geometry(int width, int height, int percent);
+
+  private:
+    void drawSideHinged(const PictureFrameBlock& block, const Geometry& g, bool hingeRight);
+    void drawEdgeHinged(const PictureFrameBlock& block, const Geometry& g, bool hingeTop);
+
+    // One door column of a side-hinged door: its rows [margin, H - margin)
+    // step through the source column by H / span rows and H % span
+    // 1/span-ths, `row` and `remainder` running as the rows go by.
+    struct DoorColumn {
+        int margin, span, step, fraction, sourceColumn;
+        int row, remainder;
+    };
+    std::vector<DoorColumn> columns_;  // kept between frames to spare allocations
+};
+
+}  // namespace effects

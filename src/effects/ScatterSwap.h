@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "effects/EffectHandler.h"
+#include "effects/SeedClock.h"
+
+namespace effects {
+
+class RandomGenerator;
+
+// The picture blows apart into 2 x 2 particles over black and comes back
+// together; each particle turns from the outgoing to the incoming picture
+// at its own random moment. Needs an even width and height: on other sizes
+// Begin builds nothing and frames draw nothing.
+class ScatterSwap final : public PictureEffect {
+  public:
+    // Begin reseeds `random` from the processor-time clock of `clock`.
+    ScatterSwap(RandomGenerator& random, const SeedClock& clock) : random_(random), clock_(clock) {}
+
+    int begin(const PictureFrameBlock& block) override;
+    int frame(const PictureFrameBlock& block) override;
+    int end(const PictureFrameBlock& block) override;
+
+    // How far the particles are spread at a progress of 0 to 1: 0 at both
+    // ends, 808 at the middle, eased in and out around it.
+    static int spread(double progress);
+
+  private:
+    struct Particle {
+        std::int32_t fx, fy;    // offset in pixels at a spread of 1024
+        std::int32_t switchAt;  // 1 to 255: shows `to` once trunc(256 c) reaches it
+    };
+
+    RandomGenerator& random_;
+    const SeedClock& clock_;
+    std::vector<Particle> particles_;  // in memory order; empty without Begin
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace effects
