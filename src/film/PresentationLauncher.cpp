@@ -28,6 +28,27 @@ std::string asPathArgument(const std::string& path) {
 
 }  // namespace
 
+const char* describeLaunchResult(int result) {
+    switch (result) {
+        case LAUNCH_SHOWN:
+            return "shown";
+        case LAUNCH_NO_VIEWER:
+            return "no presentation viewer is configured or installed";
+        case LAUNCH_BAD_SETTING:
+            return "the presentation-viewer setting is empty";
+        case LAUNCH_MISSING_FILE:
+            return "the viewer or the presentation file does not exist";
+        case LAUNCH_START_FAILED:
+            return "the viewer could not be started";
+        case LAUNCH_WAIT_FAILED:
+            return "the viewer could not be waited for";
+        case LAUNCH_ABNORMAL_END:
+            return "the viewer was ended by a signal";
+        default:
+            return "unknown result";
+    }
+}
+
 std::vector<std::string> PresentationLauncher::command(const std::string& viewer,
                                                        const std::string& presentation) {
     std::vector<std::string> argv{asPathArgument(viewer)};

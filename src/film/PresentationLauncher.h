@@ -19,6 +19,9 @@ enum : int {
     LAUNCH_ABNORMAL_END = -6,  // the viewer was ended by a signal
 };
 
+// Why a launch gave its result, for the trace.
+const char* describeLaunchResult(int result);
+
 // Shows presentation items with the outside viewer and waits until the user
 // closes it. The viewer is looked up at each launch, so a setting changed
 // while the show runs is honoured. Shows no message: the caller decides.
