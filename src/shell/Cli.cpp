@@ -13,6 +13,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "playback/PlayerWindow.h"
+#include "playback/ViewerPresentations.h"
 #include "shell/ExtractCommand.h"
 #include "shell/FilmInfo.h"
 #include "shell/PackCommand.h"
@@ -66,7 +67,10 @@ PlayerFactory playerFactory(const PlayOptions& cli) {
     options.frameMs = cli.frameMs;
     options.fillStage = cli.stage == "fill";
     return [options](const playback::ShowContext& context) {
-        return std::make_unique<playback::PlayerWindow>(context, options);
+        auto player = std::make_unique<playback::PlayerWindow>(context, options);
+        player->setPresentations(
+            std::make_unique<playback::ViewerPresentations>(context.platform.settings()));
+        return player;
     };
 }
 
