@@ -1,0 +1,222 @@
+#include "shell/ExportCommand.h"
+
+#include <CLI/CLI.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/TerminationSignals.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/video/VideoEncoder.h"
+#include "playback/PlayerWindow.h"
+#include "shell/Viewer.h"
+
+namespace shell {
+
+namespace {
+
+std::optional<platform::Size> parseExportSize(const std::string& text) {
+    int width = 0;
+    int height = 0;
+    char separator = 0;
+    char rest = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &separator, &height, &rest) != 3 ||
+        (separator != 'x' && separator != 'X') || width < 16 || height < 16 || width > 16384 ||
+        height > 16384 || width % 2 != 0 || height % 2 != 0) {
+        return std::nullopt;
+    }
+    return platform::Size{width, height};
+}
+
+// Turns presented frames into frames at a fixed rate: output frame k shows
+// the screen as it was at k / fps seconds of show time.
+class FrameSampler {
+  public:
+    FrameSampler(platform::VideoEncoder& encoder, platform::Size screen, int fps)
+        : encoder_(encoder),
+          screen_(screen),
+          fps_(fps),
+          canvas_(static_cast<std::size_t>(screen.width) * screen.height * 4, 0) {}
+
+    void present(const platform::FrameView& frame, int x, int y, platform::Millis time) {
+        std::lock_guard lock(mutex_);
+        emitBefore(time);
+        // Rows are bottom-up in the frame and on the canvas; y is the
+        // frame's top edge counted from the top of the screen.
+        for (int row = 0; row < frame.height; ++row) {
+            const int canvasRow = screen_.height - y - frame.height + row;
+            if (canvasRow < 0 || canvasRow >= screen_.height) {
+                continue;
+            }
+            const int first = std::max(0, -x);
+            const int last = std::min(frame.width, screen_.width - x);
+            if (first >= last) {
+                continue;
+            }
+            std::copy(
+                frame.pixels + (static_cast<std::size_t>(row) * frame.width + first) * 4,
+                frame.pixels + (static_cast<std::size_t>(row) * frame.width + last) * 4,
+                canvas_.begin() +
+                    static_cast<std::ptrdiff_t>(
+                        (static_cast<std::size_t>(canvasRow) * screen_.width + x + first) * 4));
+        }
+    }
+
+    void audio(const std::int16_t* samples, std::size_t frames) {
+        std::lock_guard lock(mutex_);
+        if (error_.empty()) {
+            auto added = encoder_.addAudio(samples, frames);
+            if (!added) {
+                error_ = added.error();
+            }
+        }
+    }
+
+    // Emits every output frame due before end and closes the file.
+    std::string finish(platform::Millis end) {
+        std::lock_guard lock(mutex_);
+        emitBefore(end);
+        if (error_.empty()) {
+            auto finished = encoder_.finish();
+            if (!finished) {
+                error_ = finished.error();
+            }
+        }
+        return error_;
+    }
+
+  private:
+    void emitBefore(platform::Millis time) {
+        // Frame k is due at k * 1000 / fps ms; compare in whole products to
+        // stay exact at rates that do not divide 1000.
+        while (error_.empty() &&
+               static_cast<std::uint64_t>(next_) * 1000 < static_cast<std::uint64_t>(time) * fps_) {
+            auto added = encoder_.addFrame({canvas_.data(), screen_.width, screen_.height});
+            if (!added) {
+                error_ = added.error();
+            }
+            ++next_;
+        }
+    }
+
+    platform::VideoEncoder& encoder_;
+    const platform::Size screen_;
+    const int fps_;
+    std::mutex mutex_;  // guards everything below
+    std::vector<std::uint8_t> canvas_;
+    std::int64_t next_ = 0;
+    std::string error_;
+};
+
+}  // namespace
+
+void addExportCommand(CLI::App& app, ExportOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "export", "Play a film without a screen and write it as a video (.mp4, .mkv or .webm)");
+    command->add_option("film", options.film, "Film package (.flz) or self-running show")
+        ->required();
+    command
+        ->add_option("-o,--output", options.output,
+                     "Video file; .webm gives VP9 + Opus, anything else H.264 + AAC")
+        ->required();
+    command->add_option("--fps", options.fps, "Frames per second of the video")
+        ->check(CLI::Range(1, 240));
+    command->add_option("--size", options.size,
+                        "Screen size WIDTHxHEIGHT (even); the stage is placed on it as the "
+                        "viewer would on that screen");
+    command->add_option("--crf", options.crf, "Constant quality (lower is better)")
+        ->check(CLI::Range(0, 63));
+    command->add_option("--preset", options.preset, "x264 speed preset (ultrafast ... veryslow)");
+    command->add_option("--seed", options.seed,
+                        "Seed of the effects' random generator (random slots, shatters)");
+    command
+        ->add_option("--length", options.lengthMs,
+                     "Stop after this many milliseconds of show time (needed for looping "
+                     "films, which never end by themselves)")
+        ->check(CLI::PositiveNumber);
+}
+
+int runExport(const ExportOptions& options) {
+    const auto screen = parseExportSize(options.size);
+    if (!screen) {
+        std::fprintf(stderr, "photoreel: --size takes even WIDTHxHEIGHT, e.g. 1280x1024\n");
+        return 2;
+    }
+    platform::VideoEncoderOptions encoding;
+    encoding.path = options.output;
+    encoding.width = screen->width;
+    encoding.height = screen->height;
+    encoding.fps = options.fps;
+    encoding.crf = options.crf;
+    encoding.preset = options.preset;
+    auto encoder = platform::VideoEncoder::open(encoding);
+    if (!encoder) {
+        std::fprintf(stderr, "photoreel: %s\n", encoder.error().c_str());
+        std::error_code ignored;
+        std::filesystem::remove(options.output, ignored);
+        return 1;
+    }
+    FrameSampler sampler(**encoder, *screen, options.fps);
+
+    platform::HeadlessPlatform::Options headless;
+    headless.clientSize = *screen;
+    headless.echoMessageBoxes = true;
+    headless.frameSink = [&sampler](const platform::FrameView& frame, int x, int y,
+                                    platform::Millis time) { sampler.present(frame, x, y, time); };
+    headless.audioCapture = [&sampler](const std::int16_t* samples, std::size_t frames) {
+        sampler.audio(samples, frames);
+    };
+    platform::HeadlessPlatform platform(headless);
+
+    playback::PlayerOptions player;
+    // The transition pacing becomes the video's frame rate.
+    player.frameMs = std::max(1, 1000 / options.fps);
+    player.effectSeed = options.seed;
+    ViewerOptions viewer;
+    viewer.filmPath = options.film;
+    viewer.windowMode = platform::WindowMode::Windowed;
+    viewer.windowedSize = *screen;
+
+    std::atomic<bool> interrupted = false;
+    platform::TerminationSignals::setHandler([&platform, &interrupted](int) {
+        interrupted = true;
+        platform.messages().postMessage({platform::WM_CLOSE, 0, 0});
+    });
+    const auto started = std::chrono::steady_clock::now();
+    platform::Millis end = 0;
+    {
+        platform::VirtualClock::Participant mainThread(platform.virtualClock());
+        if (options.lengthMs > 0) {
+            platform.scriptKey(static_cast<platform::Millis>(options.lengthMs),
+                               platform::VK_ESCAPE);
+        }
+        runViewer(platform, viewer, [player](const playback::ShowContext& context) {
+            return std::make_unique<playback::PlayerWindow>(context, player);
+        });
+        end = platform.virtualClock().nowMs();
+    }
+    platform::TerminationSignals::setHandler(nullptr);
+    const std::string error = sampler.finish(end);
+    encoder->reset();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (interrupted || !error.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(options.output, ignored);
+        if (!error.empty()) {
+            std::fprintf(stderr, "photoreel: %s\n", error.c_str());
+        }
+        return 1;
+    }
+    std::fprintf(stderr, "photoreel: wrote %s: %.2f s of film in %.2f s (%.1fx realtime)\n",
+                 options.output.c_str(), static_cast<double>(end) / 1000.0, wall,
+                 wall > 0 ? static_cast<double>(end) / 1000.0 / wall : 0.0);
+    return 0;
+}
+
+}  // namespace shell
