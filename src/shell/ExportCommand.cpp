@@ -46,6 +46,10 @@ class FrameSampler {
     void present(const platform::FrameView& frame, int x, int y, platform::Millis time) {
         std::lock_guard lock(mutex_);
         emitBefore(time);
+        if (frame.pixels == nullptr) {
+            std::fill(canvas_.begin(), canvas_.end(), std::uint8_t{0});  // a cleared screen
+            return;
+        }
         // Rows are bottom-up in the frame and on the canvas; y is the
         // frame's top edge counted from the top of the screen.
         for (int row = 0; row < frame.height; ++row) {
@@ -67,8 +71,23 @@ class FrameSampler {
         }
     }
 
-    void audio(const std::int16_t* samples, std::size_t frames) {
+    // The mixer starts with the music engine, not at show time 0: the first
+    // block says when (it covers the time since then), and silence fills
+    // the track up to there so sound and pictures stay in step.
+    void audio(const std::int16_t* samples, std::size_t frames, platform::Millis now) {
         std::lock_guard lock(mutex_);
+        if (!audioStarted_ && error_.empty()) {
+            audioStarted_ = true;
+            const std::int64_t owed = static_cast<std::int64_t>(now) * 44100 / 1000;
+            const std::int64_t lead = owed - static_cast<std::int64_t>(frames);
+            if (lead > 0) {
+                const std::vector<std::int16_t> silence(static_cast<std::size_t>(lead) * 2, 0);
+                auto added = encoder_.addAudio(silence.data(), static_cast<std::size_t>(lead));
+                if (!added) {
+                    error_ = added.error();
+                }
+            }
+        }
         if (error_.empty()) {
             auto added = encoder_.addAudio(samples, frames);
             if (!added) {
@@ -110,6 +129,7 @@ class FrameSampler {
     std::mutex mutex_;  // guards everything below
     std::vector<std::uint8_t> canvas_;
     std::int64_t next_ = 0;
+    bool audioStarted_ = false;
     std::string error_;
 };
 
@@ -168,10 +188,12 @@ int runExport(const ExportOptions& options) {
     headless.echoMessageBoxes = true;
     headless.frameSink = [&sampler](const platform::FrameView& frame, int x, int y,
                                     platform::Millis time) { sampler.present(frame, x, y, time); };
-    headless.audioCapture = [&sampler](const std::int16_t* samples, std::size_t frames) {
-        sampler.audio(samples, frames);
+    platform::HeadlessPlatform* running = nullptr;
+    headless.audioCapture = [&sampler, &running](const std::int16_t* samples, std::size_t frames) {
+        sampler.audio(samples, frames, running->virtualClock().nowMs());
     };
     platform::HeadlessPlatform platform(headless);
+    running = &platform;
 
     playback::PlayerOptions player;
     // The transition pacing becomes the video's frame rate.

@@ -148,6 +148,31 @@ TEST_F(ExportCommandTest, EachFrameShowsThePhotoOfItsTimeOnBlack) {
     }
 }
 
+TEST_F(ExportCommandTest, TheSeedDecidesTheRandomTransitions) {
+    film::Film film;
+    film.setLoop(0);
+    for (const char* halves :
+         {"xc:red xc:blue", "gradient:red-yellow xc:green", "xc:white xc:black"}) {
+        auto item = testing_support::photoItem(
+            photo(std::string("p") + std::to_string(film.itemCount()) + ".jpg", halves), 1);
+        item.effect = 98;  // the random slot
+        item.transitionTime = 800;
+        film.addItem(item);
+    }
+    testing_support::writePackage(film, film_);
+    auto frameHashes = [this](const std::string& name, std::uint32_t seed) {
+        auto asked = options(name);
+        asked.size = "320x256";
+        asked.seed = seed;
+        EXPECT_EQ(runExport(asked), 0);
+        return runAndRead("ffmpeg -v error -i '" + asked.output + "' -f framemd5 -");
+    };
+    const std::string first = frameHashes("a.mp4", 7);
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(frameHashes("b.mp4", 7), first);
+    EXPECT_NE(frameHashes("c.mp4", 8), first);
+}
+
 TEST_F(ExportCommandTest, AFailedExportLeavesNoFile) {
     auto asked = options("show.mp4");
     asked.size = "641x512";  // odd sides cannot be 4:2:0 encoded
