@@ -4,10 +4,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/TerminationSignals.h"
@@ -34,18 +37,22 @@ std::optional<platform::Size> parseExportSize(const std::string& text) {
 }
 
 // Turns presented frames into frames at a fixed rate: output frame k shows
-// the screen as it was at k / fps seconds of show time.
+// the screen as it was at k / fps seconds of show time. The encoder runs on
+// a thread of its own so that composing and encoding use both cores.
 class FrameSampler {
   public:
     FrameSampler(platform::VideoEncoder& encoder, platform::Size screen, int fps)
         : encoder_(encoder),
           screen_(screen),
           fps_(fps),
-          canvas_(static_cast<std::size_t>(screen.width) * screen.height * 4, 0) {}
+          canvas_(static_cast<std::size_t>(screen.width) * screen.height * 4, 0),
+          worker_([this] { encodeJobs(); }) {}
+
+    ~FrameSampler() { stopWorker(); }
 
     void present(const platform::FrameView& frame, int x, int y, platform::Millis time) {
-        std::lock_guard lock(mutex_);
-        emitBefore(time);
+        std::unique_lock lock(mutex_);
+        emitBefore(lock, time);
         if (frame.pixels == nullptr) {
             std::fill(canvas_.begin(), canvas_.end(), std::uint8_t{0});  // a cleared screen
             return;
@@ -75,31 +82,28 @@ class FrameSampler {
     // block says when (it covers the time since then), and silence fills
     // the track up to there so sound and pictures stay in step.
     void audio(const std::int16_t* samples, std::size_t frames, platform::Millis now) {
-        std::lock_guard lock(mutex_);
-        if (!audioStarted_ && error_.empty()) {
+        std::unique_lock lock(mutex_);
+        if (!audioStarted_) {
             audioStarted_ = true;
             const std::int64_t owed = static_cast<std::int64_t>(now) * 44100 / 1000;
             const std::int64_t lead = owed - static_cast<std::int64_t>(frames);
             if (lead > 0) {
-                const std::vector<std::int16_t> silence(static_cast<std::size_t>(lead) * 2, 0);
-                auto added = encoder_.addAudio(silence.data(), static_cast<std::size_t>(lead));
-                if (!added) {
-                    error_ = added.error();
-                }
+                queue(lock, {Job::Sound,
+                             std::vector<std::uint8_t>(static_cast<std::size_t>(lead) * 4, 0)});
             }
         }
-        if (error_.empty()) {
-            auto added = encoder_.addAudio(samples, frames);
-            if (!added) {
-                error_ = added.error();
-            }
-        }
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(samples);
+        queue(lock, {Job::Sound, std::vector<std::uint8_t>(bytes, bytes + frames * 4)});
     }
 
     // Emits every output frame due before end and closes the file.
     std::string finish(platform::Millis end) {
+        {
+            std::unique_lock lock(mutex_);
+            emitBefore(lock, end);
+        }
+        stopWorker();
         std::lock_guard lock(mutex_);
-        emitBefore(end);
         if (error_.empty()) {
             auto finished = encoder_.finish();
             if (!finished) {
@@ -109,28 +113,90 @@ class FrameSampler {
         return error_;
     }
 
+    double encodingSeconds() {
+        std::lock_guard lock(mutex_);
+        return encodingSeconds_;
+    }
+
   private:
-    void emitBefore(platform::Millis time) {
+    struct Job {
+        enum Kind { Picture, Sound } kind;
+        std::vector<std::uint8_t> bytes;
+    };
+    static constexpr std::size_t kMaxQueued = 6;  // bounds memory at large sizes
+
+    void emitBefore(std::unique_lock<std::mutex>& lock, platform::Millis time) {
         // Frame k is due at k * 1000 / fps ms; compare in whole products to
         // stay exact at rates that do not divide 1000.
-        while (error_.empty() &&
-               static_cast<std::uint64_t>(next_) * 1000 < static_cast<std::uint64_t>(time) * fps_) {
-            auto added = encoder_.addFrame({canvas_.data(), screen_.width, screen_.height});
-            if (!added) {
-                error_ = added.error();
-            }
+        while (static_cast<std::uint64_t>(next_) * 1000 <
+               static_cast<std::uint64_t>(time) * static_cast<std::uint64_t>(fps_)) {
+            queue(lock, {Job::Picture, canvas_});
             ++next_;
         }
     }
 
-    platform::VideoEncoder& encoder_;
+    void queue(std::unique_lock<std::mutex>& lock, Job job) {
+        room_.wait(lock, [this] { return jobs_.size() < kMaxQueued || !error_.empty(); });
+        if (error_.empty()) {
+            jobs_.push_back(std::move(job));
+            work_.notify_one();
+        }
+    }
+
+    void encodeJobs() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [this] { return !jobs_.empty() || stopping_; });
+            if (jobs_.empty()) {
+                return;
+            }
+            Job job = std::move(jobs_.front());
+            jobs_.pop_front();
+            room_.notify_all();
+            lock.unlock();
+            const auto started = std::chrono::steady_clock::now();
+            auto done =
+                job.kind == Job::Picture
+                    ? encoder_.addFrame({job.bytes.data(), screen_.width, screen_.height})
+                    : encoder_.addAudio(reinterpret_cast<const std::int16_t*>(job.bytes.data()),
+                                        job.bytes.size() / 4);
+            const double spent =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            lock.lock();
+            encodingSeconds_ += spent;
+            if (!done && error_.empty()) {
+                error_ = done.error();
+                jobs_.clear();
+                room_.notify_all();
+            }
+        }
+    }
+
+    void stopWorker() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        work_.notify_all();
+        if (worker_.joinable()) {
+            worker_.join();
+        }
+    }
+
+    platform::VideoEncoder& encoder_;  // used by the worker until it stops
     const platform::Size screen_;
     const int fps_;
     std::mutex mutex_;  // guards everything below
+    std::condition_variable work_;
+    std::condition_variable room_;
     std::vector<std::uint8_t> canvas_;
+    std::deque<Job> jobs_;
     std::int64_t next_ = 0;
     bool audioStarted_ = false;
+    bool stopping_ = false;
+    double encodingSeconds_ = 0;
     std::string error_;
+    std::thread worker_;  // last: starts once everything above exists
 };
 
 }  // namespace
@@ -224,6 +290,7 @@ int runExport(const ExportOptions& options) {
     }
     platform::TerminationSignals::setHandler(nullptr);
     const std::string error = sampler.finish(end);
+    const double encodingSeconds = sampler.encodingSeconds();
     encoder->reset();
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -235,9 +302,11 @@ int runExport(const ExportOptions& options) {
         }
         return 1;
     }
-    std::fprintf(stderr, "photoreel: wrote %s: %.2f s of film in %.2f s (%.1fx realtime)\n",
+    std::fprintf(stderr,
+                 "photoreel: wrote %s: %.2f s of film in %.2f s (%.1fx realtime, %.2f s of it "
+                 "encoding beside the show)\n",
                  options.output.c_str(), static_cast<double>(end) / 1000.0, wall,
-                 wall > 0 ? static_cast<double>(end) / 1000.0 / wall : 0.0);
+                 wall > 0 ? static_cast<double>(end) / 1000.0 / wall : 0.0, encodingSeconds);
     return 0;
 }
 
