@@ -13,10 +13,15 @@
 #include <thread>
 #include <vector>
 
+#include "film/Film.h"
+#include "film/FilmLoader.h"
+#include "platform/MediaBackend.h"
+#include "platform/TempFiles.h"
 #include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/video/VideoEncoder.h"
 #include "playback/PlayerWindow.h"
+#include "shell/ConsoleDialogs.h"
 #include "shell/Viewer.h"
 
 namespace shell {
@@ -199,6 +204,30 @@ class FrameSampler {
     std::thread worker_;  // last: starts once everything above exists
 };
 
+// A show that waits forever would export forever: a looping film needs an
+// end given, and a manual one waits for keys no one presses. Empty: fine.
+std::string unendingShow(const ExportOptions& options) {
+    ConsoleDialogs dialogs(stderr);
+    std::string why;
+    auto temp = platform::TempDirectory::create(&why);
+    if (!temp) {
+        return why;
+    }
+    film::Film film;
+    film::FilmLoader loader(dialogs, *temp, false);
+    if (loader.loadFilm(nullptr, film, options.film, platform::mediaBackendAvailable()) != 1) {
+        return {};  // the show itself reports why, as the viewer does
+    }
+    std::string problem;
+    if (film.playMode() == film::PLAYMODE_MANUAL) {
+        problem = "the film advances by hand; export cannot press the keys yet";
+    } else if (film.loop() != 0 && options.lengthMs <= 0) {
+        problem = "the film loops forever; give --length MS to say where the video ends";
+    }
+    loader.releaseFilm(film);
+    return problem;
+}
+
 }  // namespace
 
 void addExportCommand(CLI::App& app, ExportOptions& options) {
@@ -231,6 +260,10 @@ int runExport(const ExportOptions& options) {
     const auto screen = parseExportSize(options.size);
     if (!screen) {
         std::fprintf(stderr, "photoreel: --size takes even WIDTHxHEIGHT, e.g. 1280x1024\n");
+        return 2;
+    }
+    if (const std::string problem = unendingShow(options); !problem.empty()) {
+        std::fprintf(stderr, "photoreel: %s\n", problem.c_str());
         return 2;
     }
     platform::VideoEncoderOptions encoding;

@@ -173,8 +173,34 @@ TEST_F(ExportCommandTest, TheSeedDecidesTheRandomTransitions) {
     EXPECT_NE(frameHashes("c.mp4", 8), first);
 }
 
+TEST_F(ExportCommandTest, ALoopingFilmEndsAtTheGivenLength) {
+    film::Film film;
+    film.setLoop(1);
+    film.addItem(testing_support::photoItem(photo("grey.jpg", "xc:grey xc:grey"), 1));
+    testing_support::writePackage(film, film_);
+    auto asked = options("loop.mp4");
+    asked.size = "320x256";
+    asked.lengthMs = 2600;  // past the end of the first round
+    ASSERT_EQ(runExport(asked), 0);
+    const std::string frames = runAndRead(
+        "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+        "stream=nb_read_frames -of default=noprint_wrappers=1:nokey=1 '" +
+        asked.output + "'");
+    EXPECT_NEAR(std::atof(frames.c_str()) / 30.0, 2.6, 1.0 / 30 + 0.03) << frames;
+}
+
 TEST_F(ExportCommandTest, AFailedExportLeavesNoFile) {
     auto asked = options("show.mp4");
+    // Shows that would never end: looping without a length, advanced by hand.
+    for (const bool manual : {false, true}) {
+        film::Film film;
+        film.setLoop(manual ? 0 : 1);
+        film.setPlayMode(manual ? film::PLAYMODE_MANUAL : film::PLAYMODE_TIMED);
+        film.addItem(testing_support::photoItem(photo("grey.jpg", "xc:grey xc:grey"), 1));
+        testing_support::writePackage(film, film_);
+        EXPECT_EQ(runExport(asked), 2);
+        EXPECT_FALSE(std::filesystem::exists(asked.output));
+    }
     asked.size = "641x512";  // odd sides cannot be 4:2:0 encoded
     EXPECT_NE(runExport(asked), 0);
     asked.size = "640x512";
