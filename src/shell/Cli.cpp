@@ -14,6 +14,7 @@
 #include "platform/sdl/SdlPlatform.h"
 #include "playback/PlayerWindow.h"
 #include "playback/ViewerPresentations.h"
+#include "shell/ExportCommand.h"
 #include "shell/ExtractCommand.h"
 #include "shell/FilmInfo.h"
 #include "shell/PackCommand.h"
@@ -148,6 +149,8 @@ int runCommandLine(int argc, char** argv) {
     addPackCommand(app, packOptions);
     ExtractOptions extractOptions;
     addExtractCommand(app, extractOptions);
+    ExportOptions exportOptions;
+    addExportCommand(app, exportOptions);
 
     std::string infoFilm;
     bool infoJson = false;
@@ -174,6 +177,9 @@ int runCommandLine(int argc, char** argv) {
     }
     if (app.got_subcommand("extract")) {
         return runExtract(extractOptions);
+    }
+    if (app.got_subcommand("export")) {
+        return runExport(exportOptions);
     }
     if (*info) {
         infoOptions.format = infoJson ? InfoFormat::Json : InfoFormat::Text;

@@ -182,6 +182,9 @@ std::unique_ptr<Window> HeadlessPlatform::createWindow(const WindowSpec& spec, s
     }
     std::lock_guard lock(windowMutex_);
     windows_.push_back(std::make_unique<HeadlessWindow>(clock_, options_.clientSize, spec.title));
+    if (options_.frameSink) {
+        windows_.back()->setFrameSink(options_.frameSink);
+    }
     windowClass_ = spec.className;
     return std::make_unique<WindowHandle>(*windows_.back(), nullptr);
 }

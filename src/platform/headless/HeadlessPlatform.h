@@ -37,7 +37,8 @@ class HeadlessPlatform final : public Platform {
         bool echoMessageBoxes = false;              // also print boxes on stderr
         std::optional<std::string> openFileAnswer;  // the file dialog's answer
         Settings settings;
-        PcmConsumer audioCapture;  // receives the mixed music (export); may be empty
+        PcmConsumer audioCapture;             // receives the mixed music (export); may be empty
+        HeadlessWindow::FrameSink frameSink;  // given to every window made (export)
     };
 
     HeadlessPlatform();

@@ -40,9 +40,16 @@ void HeadlessWindow::present(const FrameView& frame, int x, int y) {
 
 void HeadlessWindow::clear() {
     const Millis now = clock_.nowMs();
-    std::lock_guard lock(mutex_);
-    frames_.push_back({now, 0, 0, 0, 0, 0});
-    lastFrame_.clear();
+    FrameSink sink;
+    {
+        std::lock_guard lock(mutex_);
+        frames_.push_back({now, 0, 0, 0, 0, 0});
+        lastFrame_.clear();
+        sink = sink_;
+    }
+    if (sink) {
+        sink(FrameView{}, 0, 0, now);
+    }
 }
 
 void HeadlessWindow::showCursor(bool visible) {

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/TempFiles.h"
+#include "platform/video/VideoEncoder.h"
+
+namespace platform {
+namespace {
+
+std::string runAndRead(const std::string& command) {
+    std::string output;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    std::array<char, 4096> buffer{};
+    std::size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+        output.append(buffer.data(), got);
+    }
+    pclose(pipe);
+    return output;
+}
+
+// Root mean square of the file's sound from `from` for `length` seconds.
+double loudness(const std::string& file, double from, double length) {
+    const std::string pcm =
+        runAndRead("ffmpeg -v error -ss " + std::to_string(from) + " -t " + std::to_string(length) +
+                   " -i '" + file + "' -vn -ac 1 -ar 44100 -f s16le -");
+    double energy = 0;
+    const std::size_t count = pcm.size() / 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto sample =
+            static_cast<std::int16_t>(static_cast<std::uint8_t>(pcm[2 * i]) |
+                                      (static_cast<std::uint8_t>(pcm[2 * i + 1]) << 8));
+        energy += static_cast<double>(sample) * sample;
+    }
+    return count == 0 ? -1.0 : std::sqrt(energy / static_cast<double>(count));
+}
+
+// Half a second of silence, then a tone; two seconds of pictures. The tone
+// must sit where it was put, in both codec families, and the track must run
+// as long as the pictures even though the sound stopped early.
+TEST(VideoEncoderTest, SoundStaysInStepWithThePictures) {
+    auto dir = TempDirectory::create();
+    ASSERT_TRUE(dir);
+    for (const char* name : {"clip.mp4", "clip.webm"}) {
+        SCOPED_TRACE(name);
+        VideoEncoderOptions options;
+        options.path = dir->path() + "/" + name;
+        options.width = 64;
+        options.height = 48;
+        options.fps = 25;
+        auto encoder = VideoEncoder::open(options);
+        ASSERT_TRUE(encoder) << encoder.error();
+        std::vector<std::uint8_t> black(64 * 48 * 4, 0);
+        for (int i = 0; i < 50; ++i) {
+            ASSERT_TRUE((*encoder)->addFrame({black.data(), 64, 48}));
+        }
+        std::vector<std::int16_t> sound(44100 * 2 * 3 / 2, 0);
+        for (std::size_t i = 44100; i < sound.size(); ++i) {
+            sound[i] = static_cast<std::int16_t>((i / 2) % 100 < 50 ? 8000 : -8000);
+        }
+        ASSERT_TRUE((*encoder)->addAudio(sound.data(), sound.size() / 2));
+        ASSERT_TRUE((*encoder)->finish());
+        encoder->reset();
+
+        EXPECT_LT(loudness(options.path, 0.0, 0.4), 300.0);
+        EXPECT_GT(loudness(options.path, 0.7, 0.6), 5000.0);
+        const double length = std::atof(
+            runAndRead("ffprobe -v error -select_streams a:0 -show_entries format=duration "
+                       "-of default=noprint_wrappers=1:nokey=1 '" +
+                       options.path + "'")
+                .c_str());
+        EXPECT_NEAR(length, 2.0, 0.1);
+    }
+}
+
+TEST(VideoEncoderTest, RefusesWhatCannotBeEncoded) {
+    auto dir = TempDirectory::create();
+    ASSERT_TRUE(dir);
+    struct Case {
+        int width, height, fps;
+        std::string path;
+    };
+    for (const Case& c :
+         {Case{63, 48, 25, dir->path() + "/odd.mp4"}, Case{64, 48, 0, dir->path() + "/still.mp4"},
+          Case{64, 48, 25, dir->path() + "/no/such/dir.mp4"}}) {
+        SCOPED_TRACE(c.path);
+        VideoEncoderOptions options;
+        options.path = c.path;
+        options.width = c.width;
+        options.height = c.height;
+        options.fps = c.fps;
+        EXPECT_FALSE(VideoEncoder::open(options));
+    }
+}
+
+}  // namespace
+}  // namespace platform
