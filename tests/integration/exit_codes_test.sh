@@ -13,6 +13,10 @@ convert -size 32x24 xc:green photo.jpg
 "$photoreel" pack -o film.flz photo.jpg || fail "pack failed"
 echo "not a film" >text.flz
 touch a-file
+# Nothing may land in the user's home, and temporary files go under $TMPDIR.
+mkdir home tmp
+export HOME=$work/home TMPDIR=$work/tmp
+unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME
 
 # expected-code | arguments (word-split)
 while IFS='|' read -r code args; do
@@ -61,4 +65,7 @@ TABLE
 "$photoreel" --headless --quit-after 1000 text.flz >out.txt 2>err.txt
 got=$?
 [[ $got -eq 0 ]] || fail "playing a non-film .flz exited $got: $(cat err.txt)"
+
+[[ -z $(ls -A home) ]] || fail "the home directory got: $(find home)"
+[[ -z $(ls -A tmp) ]] || fail "temporary files were left: $(find tmp)"
 exit 0
