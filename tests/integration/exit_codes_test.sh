@@ -60,11 +60,18 @@ done <<'TABLE'
 4 | extract film.flz a-file/out
 TABLE
 
-# A .flz that is no film, opened as from a file manager, does not crash the
-# viewer: it asks for a film instead (headless: nobody picks one).
+# A .flz that is no film, opened as from a file manager, is named on stderr
+# and the viewer asks for a film instead (headless: nobody picks one); a
+# film under any name plays without that line.
 "$photoreel" --headless --quit-after 1000 text.flz >out.txt 2>err.txt
 got=$?
 [[ $got -eq 0 ]] || fail "playing a non-film .flz exited $got: $(cat err.txt)"
+grep -qx "photoreel: text.flz is not a film package" err.txt || fail "non-film .flz: $(cat err.txt)"
+cp film.flz film.dat
+"$photoreel" --headless --quit-after 1000 film.dat >out.txt 2>err.txt
+got=$?
+[[ $got -eq 0 ]] || fail "playing a film named film.dat exited $got: $(cat err.txt)"
+grep -q "not a film package" err.txt && fail "a film named film.dat was refused: $(cat err.txt)"
 
 [[ -z $(ls -A home) ]] || fail "the home directory got: $(find home)"
 [[ -z $(ls -A tmp) ]] || fail "temporary files were left: $(find tmp)"
