@@ -28,4 +28,10 @@ for package in libsdl2 libavformat libfluidsynth timgm6mb-soundfont fonts-libera
   grep -q "$package" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 [[ $(dpkg-deb -f "$deb" Package) == photoreel ]] || fail "the package is not named photoreel"
+
+# The packaged binary runs on its own, not through paths into the build tree.
+dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x failed"
+readelf -d "$work/root/usr/bin/photoreel" | grep -qE 'RPATH|RUNPATH' && fail "the binary keeps an rpath"
+version=$("$work/root/usr/bin/photoreel" --version) || fail "the packaged binary does not run"
+[[ $version == "photoreel $(dpkg-deb -f "$deb" Version) "* ]] || fail "version $version"
 exit 0
