@@ -26,6 +26,10 @@ packages=(
   ffmpeg espeak-ng
   # window tests without a display
   xvfb xauth xdotool x11-utils
+  # desktop integration checks: desktop entry, MIME type, man page, completion;
+  # rsvg-convert lets ImageMagick render the icon's PNGs from its SVG
+  desktop-file-utils libxml2-utils shared-mime-info xdg-utils libglib2.0-bin man-db groff-base
+  bash-completion librsvg2-bin
 )
 
 missing=()

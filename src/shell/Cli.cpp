@@ -15,6 +15,7 @@
 #include "playback/PlayerWindow.h"
 #include "playback/ViewerPresentations.h"
 #include "shell/ExportCommand.h"
+#include "shell/ExitCodes.h"
 #include "shell/ExtractCommand.h"
 #include "shell/FilmInfo.h"
 #include "shell/PackCommand.h"
@@ -85,7 +86,7 @@ int play(const PlayOptions& cli) {
         auto size = parseSize(cli.windowed);
         if (!size) {
             std::fprintf(stderr, "photoreel: --windowed takes WIDTHxHEIGHT, e.g. 1024x768\n");
-            return 2;
+            return EXIT_CODE_USAGE;
         }
         options.windowMode = platform::WindowMode::Windowed;
         options.windowedSize = *size;
@@ -125,6 +126,10 @@ int runCommandLine(int argc, char** argv) {
     CLI::App app{"Photoreel Player: plays, inspects and exports Photoreel films.", "photoreel"};
     app.set_version_flag("--version", std::string("photoreel ") + PHOTOREEL_VERSION + " (" +
                                           platform::mediaBackendVersion() + ")");
+    // One line on stderr per error, named for the program, as every other error.
+    app.failure_message([](const CLI::App*, const CLI::Error& error) {
+        return std::string("photoreel: ") + error.what() + " (see --help)\n";
+    });
     PlayOptions playOptions;
     app.add_option("film", playOptions.film,
                    "Film package (.flz) or self-running show to play; without it the viewer "
@@ -170,7 +175,8 @@ int runCommandLine(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        return app.exit(error);
+        // CLI11 numbers each kind of parse error; callers need only "usage".
+        return app.exit(error) == 0 ? EXIT_CODE_OK : EXIT_CODE_USAGE;
     }
     if (app.got_subcommand("pack")) {
         return runPack(packOptions);

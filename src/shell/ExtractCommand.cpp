@@ -13,6 +13,7 @@
 #include "film/PackageSignatures.h"
 #include "platform/BinaryFile.h"
 #include "shell/ConsoleDialogs.h"
+#include "shell/ExitCodes.h"
 
 namespace shell {
 
@@ -113,7 +114,7 @@ int runExtract(const ExtractOptions& options) {
     auto package = platform::InputFile::open(options.film, &why);
     if (!package) {
         std::fprintf(stderr, "photoreel extract: cannot open %s\n", why.c_str());
-        return 1;
+        return EXIT_CODE_BAD_INPUT;
     }
     const auto& signatures = film::packageSignatures();
     const std::uint64_t documentStart = film::findSignature(*package, signatures.filmDescription);
@@ -121,14 +122,14 @@ int runExtract(const ExtractOptions& options) {
     if (documentStart == 0 || mediaStart == 0 ||
         mediaStart < documentStart + signatures.mediaDescription.size()) {
         std::fprintf(stderr, "photoreel extract: %s holds no film package\n", options.film.c_str());
-        return 1;
+        return EXIT_CODE_BAD_INPUT;
     }
     std::error_code error;
     std::filesystem::create_directories(options.directory, error);
     if (error) {
         std::fprintf(stderr, "photoreel extract: cannot create %s: %s\n", options.directory.c_str(),
                      error.message().c_str());
-        return 1;
+        return EXIT_CODE_OUTPUT_FAILED;
     }
 
     Extractor extractor(options, *package);
@@ -137,7 +138,7 @@ int runExtract(const ExtractOptions& options) {
         static_cast<std::int64_t>(mediaStart - signatures.mediaDescription.size() - documentStart)};
     if (!extractor.copy(document, "film.flm")) {
         std::fprintf(stderr, "photoreel extract: cannot write the film document\n");
-        return 1;
+        return EXIT_CODE_OUTPUT_FAILED;
     }
     film::Film stored;
     std::string readError;
@@ -145,7 +146,7 @@ int runExtract(const ExtractOptions& options) {
         1) {
         std::fprintf(stderr, "photoreel extract: cannot read the film document: %s\n",
                      readError.c_str());
-        return 1;
+        return EXIT_CODE_BAD_INPUT;
     }
 
     const film::MediaLayout layout =
@@ -188,12 +189,12 @@ int runExtract(const ExtractOptions& options) {
     const std::string text = manifest.dump(2) + "\n";
     if (!out || !out->write(text.data(), text.size()) || !out->close()) {
         std::fprintf(stderr, "photoreel extract: cannot write manifest.json\n");
-        return 1;
+        return EXIT_CODE_OUTPUT_FAILED;
     }
     if (extractor.failures_ > 0) {
         std::fprintf(stderr, "photoreel extract: %d embedded files could not be written (see %s)\n",
                      extractor.failures_, extractor.path("manifest.json").c_str());
-        return 1;
+        return EXIT_CODE_OUTPUT_FAILED;
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "shell/FilmInfo.h"
 
 #include "shell/ConsoleDialogs.h"
+#include "shell/ExitCodes.h"
 #include "shell/TerminalProgress.h"
 
 #include <nlohmann/json.hpp>
@@ -308,7 +309,7 @@ int runInfo(const std::string& path, const InfoOptions& options, std::FILE* out,
         loader->setProgress(&progress);
         if (loader->loadFilm(nullptr, film, path, media) != 1) {
             std::fprintf(err, "photoreel: cannot load the film package \"%s\"\n", path.c_str());
-            return 1;
+            return EXIT_CODE_BAD_INPUT;
         }
         context.package = true;
         context.messages = loader->messagesShown();
@@ -317,7 +318,7 @@ int runInfo(const std::string& path, const InfoOptions& options, std::FILE* out,
         if (film::readFilmStorage(film, path, dialogs, &error) != 1) {
             std::fprintf(err, "photoreel: cannot read the film document \"%s\": %s\n", path.c_str(),
                          error.c_str());
-            return 1;
+            return EXIT_CODE_BAD_INPUT;
         }
     }
     const std::string description = describeFilm(film, path, options.format, context);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "film/PackageDetach.h"
+#include "film/PackageSignatures.h"
 #include "film/PresentationViewer.h"
 #include "media/MediaMessages.h"
 #include "platform/SelfPath.h"
@@ -10,6 +12,21 @@
 namespace shell {
 
 using namespace platform;
+
+namespace {
+
+// Both markers present, as the loader will require.
+bool holdsFilmPackage(const std::string& path) {
+    const auto file = InputFile::open(path);
+    if (!file) {
+        return false;
+    }
+    const film::PackageSignatures& signatures = film::packageSignatures();
+    return film::findSignature(*file, signatures.filmDescription) != 0 &&
+           film::findSignature(*file, signatures.mediaDescription) != 0;
+}
+
+}  // namespace
 
 int probeMediaGraph(Platform& platform) {
     return platform.mediaBackendAvailable() ? 1 : 0;
@@ -72,6 +89,9 @@ void MainWindow::onCreate() {
     if (!filmPath_.empty() && !isReadableFile(filmPath_)) {
         // The loader then asks for a film; say why on the terminal too.
         std::fprintf(stderr, "photoreel: cannot open %s\n", filmPath_.c_str());
+    } else if (!filmPath_.empty() && !holdsFilmPackage(filmPath_)) {
+        // A file manager opens any *.flz with us; its content decides.
+        std::fprintf(stderr, "photoreel: %s is not a film package\n", filmPath_.c_str());
     }
     mediaGraphAvailable_ = probeMediaGraph(platform_) == 1;
 

@@ -12,6 +12,7 @@
 #include "platform/BinaryFile.h"
 #include "platform/FileBytes.h"
 #include "platform/SelfPath.h"
+#include "shell/ExitCodes.h"
 
 namespace shell {
 
@@ -73,20 +74,20 @@ int packDescription(const PackOptions& options) {
     auto bytes = platform::readFileBytes(description, 16u << 20);
     if (!bytes) {
         std::fprintf(stderr, "photoreel pack: %s\n", bytes.error().c_str());
-        return 1;
+        return EXIT_CODE_BAD_INPUT;
     }
     const auto slash = description.rfind('/');
     const std::string base = slash == std::string::npos ? "." : description.substr(0, slash);
     auto film = film::parseFilmDescription(std::string(bytes->begin(), bytes->end()), base);
     if (!film) {
         std::fprintf(stderr, "photoreel pack: %s: %s\n", description.c_str(), film.error().c_str());
-        return 1;
+        return EXIT_CODE_BAD_INPUT;
     }
     const std::string prefix = options.selfRunning ? platform::executablePath() : std::string();
     auto written = film::writeFilmPackage(*film, options.output, prefix);
     if (!written) {
         std::fprintf(stderr, "photoreel pack: %s\n", written.error().c_str());
-        return 1;
+        return EXIT_CODE_OUTPUT_FAILED;
     }
     return 0;
 }
@@ -108,7 +109,7 @@ int runPack(const PackOptions& options) {
         } catch (const std::exception&) {
             std::fprintf(stderr, "photoreel pack: --transition takes 0..98 or random, not %s\n",
                          options.transition.c_str());
-            return 2;
+            return EXIT_CODE_USAGE;
         }
     }
 
@@ -118,7 +119,7 @@ int runPack(const PackOptions& options) {
     if (!options.music.empty()) {
         if (!platform::isReadableFile(options.music)) {
             std::fprintf(stderr, "photoreel pack: cannot read %s\n", options.music.c_str());
-            return 1;
+            return EXIT_CODE_BAD_INPUT;
         }
         film.setMusicPath(options.music);
     }
@@ -127,7 +128,7 @@ int runPack(const PackOptions& options) {
         const auto size = photoSize(photo, why);
         if (!size) {
             std::fprintf(stderr, "photoreel pack: %s\n", why.c_str());
-            return 1;
+            return EXIT_CODE_BAD_INPUT;
         }
         film::FilmItem item;
         item.type = film::ITEM_PHOTO;
@@ -144,7 +145,7 @@ int runPack(const PackOptions& options) {
     auto written = film::writeFilmPackage(film, options.output, prefix);
     if (!written) {
         std::fprintf(stderr, "photoreel pack: %s\n", written.error().c_str());
-        return 1;
+        return EXIT_CODE_OUTPUT_FAILED;
     }
     return 0;
 }
