@@ -78,6 +78,8 @@ int PlayerWindow::start() {
     }
     preparedEvent_ = clock_.createEvent(EventReset::Auto);
     stopWake_ = clock_.createEvent(EventReset::Manual);
+    advanceWake_ = clock_.createEvent(EventReset::Auto);
+    prepareWake_ = clock_.createEvent(EventReset::Auto);
     resumeEvent_ = clock_.createEvent(EventReset::Manual);
     resumeEvent_->set();
     loop_ = film_->loop();
@@ -108,7 +110,7 @@ int PlayerWindow::start() {
     if (playMode_ == film::PLAYMODE_TIMED) {
         stepTimer_->start(500, [this] { timerTick(); });
     } else {
-        advanceRequested_ = true;
+        requestAdvance();
     }
     return 1;
 }
@@ -123,6 +125,9 @@ void PlayerWindow::stop() {
     playRunning_ = false;
     prepareRunning_ = false;
     stopWake_->set();
+    advanceWake_->set();
+    prepareWake_->set();
+    preparedEvent_->set();
     resumeEvent_->set();  // a paused preparation must see that it is over
     clock_.joinThread(playThread_);
     clock_.joinThread(prepareThread_);
@@ -165,10 +170,17 @@ void PlayerWindow::setCurrentItem(const film::FilmItem& item) {
     currentType_ = item.type;
 }
 
+void PlayerWindow::requestAdvance() {
+    advanceRequested_ = true;
+    if (advanceWake_) {
+        advanceWake_->set();
+    }
+}
+
 void PlayerWindow::timerTick() {
     // A clip plays to its end: the show moves on at the first tick after it.
     if (currentType_.load() != film::ITEM_CLIP || !clips_->isPlaying()) {
-        advanceRequested_ = true;
+        requestAdvance();
     }
 }
 
@@ -177,7 +189,7 @@ void PlayerWindow::playThreadBody() {
         if (advanceRequested_.exchange(false)) {
             step();
         } else {
-            sleepUnlessStopped(10);
+            advanceWake_->wait(ClockEvent::kWaitForever);
         }
     }
 }
@@ -204,7 +216,7 @@ void PlayerWindow::prepareThreadBody() {
         const film::FilmItem current = currentItemCopy();
         film::FilmItem next = film_->getItem(current.number + 1);
         if (prepared_) {
-            sleepUnlessStopped(100);
+            prepareWake_->wait(100);  // woken when the step wants the next item
             continue;
         }
         if (next.number == -1) {
@@ -238,6 +250,7 @@ void PlayerWindow::prepareThreadBody() {
             prepared_ = true;
             preparedNumber_ = next.number;
         }
+        trace("prepared item %d: %s", next.number, ok ? "ok" : "failed");
         preparedEvent_->set();
         if (!ok) {
             sleepUnlessStopped(100);  // a broken item is retried, but not in a busy loop
@@ -277,8 +290,9 @@ void PlayerWindow::step() {
     }
     stepTimer_->stop();
 
-    while (!preparedEvent_->wait(0)) {
-        sleepUnlessStopped(100);
+    // Polls every 100 ms, but moves on the moment the item is ready; stop()
+    // sets the event so a stopping show never waits here.
+    while (!preparedEvent_->wait(100) || !playRunning_) {
         if (!playRunning_) {
             clips_->stopClip(false);
             return;
@@ -361,6 +375,7 @@ void PlayerWindow::step() {
         titlePhase(next, currentPicture, currentOverlay, nextRect);
     }
     prepared_ = false;
+    prepareWake_->set();
     resumePreparation();
 
     Millis display = (next.title.empty() ? 0 : kTitlePhaseMs) +
@@ -404,6 +419,7 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
     }
 
     compositor.beginPicture(effect);
+    trace("transition begins");
     const Millis begun = clock_.nowMs();
     int total = transitionTime - static_cast<int>(begun - ready);
     int elapsed = 0;
@@ -421,6 +437,7 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
         }
         if (escapePressed()) {
             compositor.endPicture(effect);
+            trace("transition ends");
             return 0;
         }
         paceFrame(frameStart);
@@ -430,6 +447,7 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
     compositor.renderPicture(effect, *window_, total, total);
     compositor.commit();
     compositor.endPicture(effect);
+    trace("transition ends");
     return 1;
 }
 
@@ -471,7 +489,7 @@ void PlayerWindow::handleMessage(const Message& message) {
             break;
         case WM_LBUTTONUP:
             if (playMode_ == film::PLAYMODE_MANUAL) {
-                advanceRequested_ = true;
+                requestAdvance();
             }
             break;
         case WM_LBUTTONDBLCLK:
@@ -502,7 +520,7 @@ void PlayerWindow::onKeyDown(int key) {
             break;
         case VK_NEXT:
             if (playMode_ == film::PLAYMODE_MANUAL) {
-                advanceRequested_ = true;
+                requestAdvance();
                 queue.keyPressedSinceLastQuery(VK_NEXT);
             }
             break;
@@ -545,7 +563,8 @@ void PlayerWindow::stepBack() {
         setCurrentItem(film_->getItem(d));
     }
     prepared_ = false;
-    advanceRequested_ = true;
+    prepareWake_->set();
+    requestAdvance();
     platform_.messages().keyPressedSinceLastQuery(VK_PRIOR);
 }
 

@@ -60,6 +60,7 @@ class PlayerWindow final : public ShowPlayer {
     void playThreadBody();
     void prepareThreadBody();
     void timerTick();
+    void requestAdvance();
 
     void step();
     int transition(const imaging::Picture* currentPicture, const imaging::Picture* currentOverlay,
@@ -106,6 +107,8 @@ class PlayerWindow final : public ShowPlayer {
     std::unique_ptr<platform::ClockEvent> preparedEvent_;  // auto reset: an attempt finished
     std::unique_ptr<platform::ClockEvent> resumeEvent_;    // manual reset: preparation may run
     std::unique_ptr<platform::ClockEvent> stopWake_;       // manual reset: the show is stopping
+    std::unique_ptr<platform::ClockEvent> advanceWake_;    // auto reset: an advance was requested
+    std::unique_ptr<platform::ClockEvent> prepareWake_;    // auto reset: the next item is wanted
 
     std::mutex lock_;
     film::FilmItem currentItem_;                        // lock_
