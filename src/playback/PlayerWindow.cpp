@@ -1,5 +1,10 @@
 #include "playback/PlayerWindow.h"
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "effects/TitleText.h"
 #include "platform/Trace.h"
 
 namespace playback {
@@ -54,6 +59,8 @@ int PlayerWindow::create(Window& window, const film::Film& film, bool, int start
     if (stage_.width <= 0 || stage_.height <= 0) {
         return 0;
     }
+    titleMapping_.xScale = static_cast<float>(stage_.width) * 0.00125f;
+    titleMapping_.yScale = static_cast<float>(stage_.height) * 0.0016666667f;
     deck_ = std::make_unique<PhotoDeck>(packagePath_);
     effects::EffectRegistry::Options registryOptions;
     registryOptions.seed =
@@ -451,15 +458,100 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
     return 1;
 }
 
+void PlayerWindow::mapDesignSpace(const film::FilmItem& item) {
+    const int sw = stage_.width, sh = stage_.height;
+    const int w = item.storedWidth, h = item.storedHeight;
+    if (sw == 0 || sh == 0 || w == 0 || h == 0) {
+        return;  // the mapping of the item before stays
+    }
+    int designWidth = 800, designHeight = 600, shownWidth = sw, shownHeight = sh;
+    TitleMapping map;
+    if (item.source.empty()) {
+        // The whole picture is letterboxed: titles follow the picture, not the stage.
+        const float aspect = static_cast<float>(w) / static_cast<float>(h);
+        if (aspect < 1.3333334f) {
+            designWidth = static_cast<int>(aspect * 600);
+        } else {
+            designHeight = static_cast<int>(static_cast<std::int64_t>(h) * 800 / w);
+        }
+        map.designX = (800 - designWidth) / 2;
+        map.designY = (600 - designHeight) / 2;
+        if (static_cast<float>(sw) / static_cast<float>(sh) > aspect) {
+            shownWidth = static_cast<int>(aspect * static_cast<float>(sh));
+        } else {
+            shownHeight = static_cast<int>(static_cast<std::int64_t>(sw) * h / w);
+        }
+        map.shownX = (sw - shownWidth) / 2;
+        map.shownY = (sh - shownHeight) / 2;
+    }
+    designWidth = std::max(designWidth, 1);
+    designHeight = std::max(designHeight, 1);
+    shownWidth = std::max(shownWidth, 1);
+    shownHeight = std::max(shownHeight, 1);
+    map.xScale = static_cast<float>(shownWidth) / static_cast<float>(designWidth);
+    map.yScale = static_cast<float>(shownHeight) / static_cast<float>(designHeight);
+    titleMapping_ = map;
+}
+
+namespace {
+
+// One text item of the title on screen: its animation, its style mapped to
+// the stage and its laid-out glyphs.
+struct ShownTitle {
+    int slot = 0;
+    effects::TitleTextRecord record;
+    std::array<effects::GlyphRecord, effects::TITLE_GLYPH_CAPACITY> glyphs{};
+    int glyphCount = 0;
+};
+
+}  // namespace
+
 int PlayerWindow::titlePhase(const film::FilmItem& item, const imaging::Picture* picture,
                              const imaging::Picture* overlay, const SourceRect& rect) {
     const Millis phaseStart = clock_.nowMs();
-    const bool hasTitles = !item.title.empty();
+    mapDesignSpace(item);
+    const TitleMapping map = titleMapping_;
+    const std::size_t count = std::min(item.title.size(), kMaxTitlesShown);
+    std::vector<ShownTitle> titles(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const film::TextTitle& text = item.title[i];
+        film::TextStyle style = text.style;
+        style.setInt32At(
+            8, static_cast<std::int32_t>(static_cast<float>(style.fontHeight()) * map.xScale));
+        style.setPosition(
+            static_cast<std::int32_t>(static_cast<float>(style.x() - map.designX) * map.xScale) +
+                map.shownX,
+            static_cast<std::int32_t>(static_cast<float>(style.y() - map.designY) * map.yScale) +
+                map.shownY);
+        titles[i].slot = text.animation;
+        titles[i].record = effects::TitleTextRecord(style);
+        titles[i].glyphCount =
+            effects::layoutText(titles[i].record.style, text.text, titles[i].glyphs);
+    }
+    const bool hasTitles = count > 0;
     const Millis phaseLength = hasTitles ? kTitlePhaseMs : 1;
-    const std::size_t shown = std::min(item.title.size(), kMaxTitlesShown);
-    (void)shown;  // the title animations draw through the registry once text layout is here
 
     FrameCompositor& compositor = *compositor_;
+    effects::EffectRegistry& registry = compositor.registry();
+    const int sw = compositor.stageWidth(), sh = compositor.stageHeight();
+    auto runTitles = [&](int operation, int elapsed, int total) {
+        compositor.drawOnPresented([&](std::uint8_t* pixels) {
+            for (ShownTitle& title : titles) {
+                const effects::TitleFrameData data{0,
+                                                   nullptr,
+                                                   reinterpret_cast<effects::Pixel*>(pixels),
+                                                   &title.record,
+                                                   title.glyphs.data(),
+                                                   title.glyphCount,
+                                                   sw,
+                                                   sh,
+                                                   elapsed,
+                                                   total};
+                registry.runTitle(title.slot, operation, data);
+            }
+        });
+    };
+    runTitles(effects::EFFECT_BEGIN, 0, 100);
     compositor.showPicture(picture, overlay, rect);
     int total = static_cast<int>(phaseLength) - static_cast<int>(clock_.nowMs() - phaseStart);
     if (total <= 0) {
@@ -470,6 +562,8 @@ int PlayerWindow::titlePhase(const film::FilmItem& item, const imaging::Picture*
     do {
         const Millis frameStart = clock_.nowMs();
         compositor.copyToFrameToPresented();
+        const int elapsed = std::min(static_cast<int>(clock_.nowMs() - begun), total);
+        runTitles(effects::EFFECT_FRAME, elapsed, total);
         compositor.present(*window_, FrameCompositor::Source::Presented);
         if (escapePressed()) {
             result = 0;
@@ -478,7 +572,9 @@ int PlayerWindow::titlePhase(const film::FilmItem& item, const imaging::Picture*
         paceFrame(frameStart);
     } while (static_cast<int>(clock_.nowMs() - begun) < total && playRunning_);
     compositor.copyToFrameToPresented();
+    runTitles(effects::EFFECT_FRAME, total, total);
     compositor.present(*window_, FrameCompositor::Source::Presented);
+    runTitles(effects::EFFECT_END, 0, 0);
     return result;
 }
 

@@ -69,6 +69,8 @@ class PlayerWindow final : public ShowPlayer {
                    int transitionTime, int currentType);
     int titlePhase(const film::FilmItem& item, const imaging::Picture* picture,
                    const imaging::Picture* overlay, const SourceRect& rect);
+    // Where the film's 800 x 600 design space lands on the stage for an item.
+    void mapDesignSpace(const film::FilmItem& item);
     void paceFrame(platform::Millis frameStart);
     // Sleeps on the show clock, but returns at once when the show stops.
     void sleepUnlessStopped(platform::Millis ms);
@@ -96,6 +98,13 @@ class PlayerWindow final : public ShowPlayer {
     int loop_ = 1;
     int playMode_ = 728;
     int clipFitFlag_ = 0;
+
+    // Play thread: kept from item to item when one has no stored size.
+    struct TitleMapping {
+        float xScale = 1, yScale = 1;
+        int designX = 0, designY = 0, shownX = 0, shownY = 0;
+    };
+    TitleMapping titleMapping_;
 
     std::unique_ptr<FrameCompositor> compositor_;
     std::unique_ptr<PhotoDeck> deck_;

@@ -64,9 +64,16 @@ Colour colourOf(std::uint32_t centre) {
 }
 
 struct ItemSpec {
-    Colour colour = RED;
-    int duration = 5;
-    int transitionTime = 2000;
+    ItemSpec(Colour colour, int duration, int transitionTime,
+             std::vector<film::TextTitle> title = {})
+        : colour(colour),
+          duration(duration),
+          transitionTime(transitionTime),
+          title(std::move(title)) {}
+    Colour colour;
+    int duration;
+    int transitionTime;
+    std::vector<film::TextTitle> title;
 };
 
 struct Scripted {
@@ -107,6 +114,7 @@ class ShowTest : public ::testing::Test {
                 spec.duration);
             item.transitionTime = spec.transitionTime;
             item.effect = 0;
+            item.title = spec.title;
             film.addItem(item);
         }
         const std::string package = dir_->path() + "/show.flz";
@@ -300,6 +308,39 @@ TEST_F(ShowTest, PreparesTheNextItemDuringTheCurrentOneAndNeverDuringATransition
     EXPECT_EQ(prepared[2].second, 3);
     EXPECT_GE(prepared[2].first, 4500u);
     EXPECT_LT(prepared[2].first, 6500u);
+}
+
+TEST_F(ShowTest, ATitledItemDrawsItsTextDuringTheTitlePhase) {
+    film::TextTitle text;
+    text.number = 1;
+    text.animation = 4;
+    text.text = "Photoreel";
+    text.style.setPosition(100, 250);
+    text.style.setFont(-80, 700, false, 0, "DejaVu Sans");
+    text.style.setColour(0x0000FFFF);  // yellow on blue
+    text.style.setLineSpacing(100);
+    const ShowRecord record = play({{BLUE, 1, 500, {text}}}, 0, film::PLAYMODE_TIMED, {});
+    Millis transitionEnd = 0;
+    for (const auto& [time, line] : record.trace) {
+        if (line == "transition ends") {
+            transitionEnd = time;
+        }
+    }
+    ASSERT_GT(transitionEnd, 0u);
+    std::uint64_t plain = 0;
+    int titleFrames = 0, withText = 0;
+    for (const PresentedFrame& frame : record.frames) {
+        if (frame.time <= transitionEnd) {
+            plain = frame.hash;  // the picture alone
+        } else if (frame.time < transitionEnd + 3000) {
+            ++titleFrames;
+            withText += frame.hash != plain ? 1 : 0;
+        }
+    }
+    EXPECT_GE(titleFrames, 3000 / 55 - 1);  // paced like a transition
+    EXPECT_GT(withText, titleFrames / 3);
+    // The step at 500 counts transition, title phase and duration.
+    EXPECT_EQ(record.end, 500u + 500 + 3000 + 1000);
 }
 
 }  // namespace
