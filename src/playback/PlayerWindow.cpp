@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "effects/TitleText.h"
+#include "media/MediaMessages.h"
+#include "media/MusicPlayer.h"
 #include "platform/Trace.h"
+#include "playback/PlatformMusic.h"
 
 namespace playback {
 
@@ -40,6 +43,7 @@ void PlayerWindow::setMusic(std::unique_ptr<MusicHook> itemMusic,
                             std::unique_ptr<MusicHook> filmMusic) {
     itemMusic_ = std::move(itemMusic);
     filmMusic_ = std::move(filmMusic);
+    musicGiven_ = true;
 }
 
 void PlayerWindow::setClips(std::unique_ptr<ClipHook> clips) {
@@ -50,8 +54,8 @@ void PlayerWindow::setPresentations(std::unique_ptr<PresentationHook> presentati
     presentations_ = std::move(presentations);
 }
 
-int PlayerWindow::create(Window& window, const film::Film& film, bool, int startNumber,
-                         int sizeMode) {
+int PlayerWindow::create(Window& window, const film::Film& film, bool mediaGraphAvailable,
+                         int startNumber, int sizeMode) {
     window_ = &window;
     const Size client = window.clientSize();
     stage_ = options_.fillStage ? computeFilledStage(client.width, client.height)
@@ -70,6 +74,14 @@ int PlayerWindow::create(Window& window, const film::Film& film, bool, int start
                                                     stage_.height, registryOptions);
     compositor_->setUpTables();
     stepTimer_ = std::make_unique<PeriodicTimer>(clock_);
+    if (!musicGiven_) {
+        musicTable_ = std::make_unique<media::MusicPlayerTable>();
+        musicHost_ = std::make_unique<media::ClockMusicHost>(platform_.messages(), clock_);
+        itemMusic_ = std::make_unique<PlatformMusic>(*musicTable_, *musicHost_, platform_.audio(),
+                                                     mediaGraphAvailable, media::MUSIC_INDEX_ITEM);
+        filmMusic_ = std::make_unique<PlatformMusic>(*musicTable_, *musicHost_, platform_.audio(),
+                                                     mediaGraphAvailable, media::MUSIC_INDEX_FILM);
+    }
     film_ = &film;
     film::FilmItem before;
     before.number = (startNumber == 0 ? 1 : startNumber) - 1;
@@ -161,6 +173,13 @@ void PlayerWindow::destroyWindow() {
     deck_.reset();
     compositor_.reset();
     stepTimer_.reset();
+    if (!musicGiven_) {
+        // Players first: they leave the table and kill their timers on the host.
+        itemMusic_ = std::make_unique<SilentMusic>();
+        filmMusic_ = std::make_unique<SilentMusic>();
+        musicHost_.reset();
+        musicTable_.reset();
+    }
     window_->setKeepAwake(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
     window_->setKeepAwake(ES_CONTINUOUS);
     window_ = nullptr;
@@ -596,9 +615,13 @@ void PlayerWindow::handleMessage(const Message& message) {
                 compositor_->repaint(*window_);
             }
             break;
-        case 2075:
-            itemMusic_->onRestart(message);
-            filmMusic_->onRestart(message);
+        case media::MSG_MUSIC_RESTART:
+            if (musicTable_) {
+                musicTable_->handleRestart(message);
+            } else {
+                itemMusic_->onRestart(message);
+                filmMusic_->onRestart(message);
+            }
             break;
         case 3724:
             clips_->onGraphNotify(message);

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "film/Film.h"
+#include "media/ClockMusicHost.h"
+#include "media/MusicPlayerTable.h"
 #include "platform/Clock.h"
 #include "platform/PeriodicTimer.h"
 #include "playback/FrameCompositor.h"
@@ -44,7 +46,8 @@ class PlayerWindow final : public ShowPlayer {
     void destroyWindow() override;
     void handleMessage(const platform::Message& message) override;
 
-    // Media players and the launcher; set before create.
+    // Media players and the launcher; set before create. Without setMusic
+    // the show plays its music on the platform's audio engine.
     void setMusic(std::unique_ptr<MusicHook> itemMusic, std::unique_ptr<MusicHook> filmMusic);
     void setClips(std::unique_ptr<ClipHook> clips);
     void setPresentations(std::unique_ptr<PresentationHook> presentations);
@@ -108,6 +111,10 @@ class PlayerWindow final : public ShowPlayer {
 
     std::unique_ptr<FrameCompositor> compositor_;
     std::unique_ptr<PhotoDeck> deck_;
+    // The music players' table and host outlive the players made on them.
+    std::unique_ptr<media::MusicPlayerTable> musicTable_;
+    std::unique_ptr<media::ClockMusicHost> musicHost_;
+    bool musicGiven_ = false;  // setMusic was called
     std::unique_ptr<MusicHook> itemMusic_;
     std::unique_ptr<MusicHook> filmMusic_;
     std::unique_ptr<ClipHook> clips_;

@@ -12,6 +12,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "playback/PlayerWindow.h"
 #include "shell/Viewer.h"
+#include "support/AudioFiles.h"
 #include "support/FilmPackages.h"
 
 namespace playback {
@@ -103,7 +104,9 @@ class ShowTest : public ::testing::Test {
     }
 
     ShowRecord play(const std::vector<ItemSpec>& items, int loop, int playMode,
-                    const std::vector<Scripted>& script, Size client = {800, 600}) {
+                    const std::vector<Scripted>& script, Size client = {800, 600},
+                    const std::function<void(film::Film&)>& edit = {},
+                    PcmConsumer audioCapture = {}) {
         film::Film film;
         film.setLoop(loop);
         film.setPlayMode(playMode);
@@ -117,11 +120,15 @@ class ShowTest : public ::testing::Test {
             item.title = spec.title;
             film.addItem(item);
         }
+        if (edit) {
+            edit(film);
+        }
         const std::string package = dir_->path() + "/show.flz";
         testing_support::writePackage(film, package);
 
         HeadlessPlatform::Options options;
         options.clientSize = client;
+        options.audioCapture = std::move(audioCapture);
         HeadlessPlatform platform(options);
         for (const Scripted& s : script) {
             platform.scriptMessage(s.at, s.message);
@@ -341,6 +348,49 @@ TEST_F(ShowTest, ATitledItemDrawsItsTextDuringTheTitlePhase) {
     EXPECT_GT(withText, titleFrames / 3);
     // The step at 500 counts transition, title phase and duration.
     EXPECT_EQ(record.end, 500u + 500 + 3000 + 1000);
+}
+
+// A stereo wave file whose every sample is value.
+std::string writeLevel(const std::string& directory, const std::string& name, std::int16_t value,
+                       int milliseconds) {
+    const std::string path = directory + "/" + name;
+    const std::vector<std::int16_t> samples(static_cast<std::size_t>(milliseconds) * 441 / 10 * 2,
+                                            value);
+    EXPECT_TRUE(testing_support::writeBytes(path, testing_support::waveFile(samples, 44100, 2)));
+    return path;
+}
+
+TEST_F(ShowTest, FilmMusicPlaysFromTheStartAndAnItemCueMixesItsMusicIn) {
+    const std::string filmMusic = writeLevel(dir_->path(), "film.wav", 1000, 700);
+    const std::string itemMusic = writeLevel(dir_->path(), "item.wav", 3000, 700);
+    std::mutex mutex;
+    std::vector<std::int16_t> left;  // left channel as mixed
+    const ShowRecord record = play(
+        {{RED, 2, 500}, {GREEN, 2, 500}}, 0, film::PLAYMODE_TIMED, {}, {800, 600},
+        [&](film::Film& film) {
+            film.setMusicPath(filmMusic);
+            film::FilmItem second = film.getItem(2);
+            second.musicCue = film::MUSIC_CD_TRACK + 1;
+            second.music = testing_support::localRef(itemMusic);
+            film.updateItem(2, second);
+        },
+        [&](const std::int16_t* samples, std::size_t frames) {
+            std::lock_guard lock(mutex);
+            for (std::size_t i = 0; i < frames; ++i) {
+                left.push_back(samples[i * 2]);
+            }
+        });
+    EXPECT_EQ(record.exitCode, 0);
+    std::lock_guard lock(mutex);
+    // The film music repeats (a short file plays again and again); the item
+    // music joins it at the second step, 3000 ms after the first.
+    auto levelAt = [&](int ms) {
+        const std::size_t i = static_cast<std::size_t>(ms) * 441 / 10;
+        return i < left.size() ? left[i] : std::int16_t{-1};
+    };
+    EXPECT_NEAR(levelAt(200), 1000, 2);
+    EXPECT_NEAR(levelAt(1500), 1000, 2);
+    EXPECT_NEAR(levelAt(3200), 4000, 4);
 }
 
 }  // namespace
