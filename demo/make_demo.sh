@@ -28,11 +28,11 @@ cat >"$work/demo.json" <<JSON
   "loop": true,
   "items": [
     {"type": "photo", "file": "dawn.jpg", "duration": 3, "transition": 41, "transition_ms": 1500,
-     "titles": [{"animation": 19, "text": "Photoreel", "style": $(style 80 220 -90 '#ffffff' centre)},
-                {"animation": 23, "text": "a demo film", "style": $(style 80 340 -40 '#ffe9c0' centre)}]},
+     "titles": [{"animation": 19, "text": "Photoreel", "style": $(style 155 220 -90 '#ffffff' centre)},
+                {"animation": 23, "text": "a demo film", "style": $(style 265 340 -40 '#ffe9c0' centre)}]},
     {"type": "photo", "file": "plasma.jpg", "duration": 3, "transition": 12, "transition_ms": 1200},
     {"type": "photo", "file": "sun.jpg", "duration": 3, "transition": 27, "transition_ms": 1500,
-     "titles": [{"animation": 14, "text": "Transitions\nand titles", "style": $(style 100 200 -60 '#402030' centre)}]},
+     "titles": [{"animation": 14, "text": "Transitions\nand titles", "style": $(style 215 200 -60 '#402030' centre)}]},
     {"type": "photo", "file": "sea.jpg", "duration": 3, "transition": 60, "transition_ms": 1500},
     {"type": "photo", "file": "upright.jpg", "duration": 3, "transition": 5, "transition_ms": 1000},
     {"type": "photo", "file": "end.jpg", "duration": 3, "transition": 0, "transition_ms": 0}
