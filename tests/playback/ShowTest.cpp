@@ -64,8 +64,8 @@ Colour colourOf(std::uint32_t centre) {
     return BROKEN;
 }
 
-struct ItemSpec {
-    ItemSpec(Colour colour, int duration, int transitionTime,
+struct ShowItem {
+    ShowItem(Colour colour, int duration, int transitionTime,
              std::vector<film::TextTitle> title = {})
         : colour(colour),
           duration(duration),
@@ -103,7 +103,7 @@ class ShowTest : public ::testing::Test {
         ASSERT_TRUE(dir_);
     }
 
-    ShowRecord play(const std::vector<ItemSpec>& items, int loop, int playMode,
+    ShowRecord play(const std::vector<ShowItem>& items, int loop, int playMode,
                     const std::vector<Scripted>& script, Size client = {800, 600},
                     const std::function<void(film::Film&)>& edit = {},
                     PcmConsumer audioCapture = {}) {
@@ -111,13 +111,13 @@ class ShowTest : public ::testing::Test {
         film.setLoop(loop);
         film.setPlayMode(playMode);
         int n = 0;
-        for (const ItemSpec& spec : items) {
+        for (const ShowItem& wanted : items) {
             film::FilmItem item = testing_support::photoItem(
-                writePhoto(dir_->path(), "p" + std::to_string(++n) + ".jpg", spec.colour),
-                spec.duration);
-            item.transitionTime = spec.transitionTime;
+                writePhoto(dir_->path(), "p" + std::to_string(++n) + ".jpg", wanted.colour),
+                wanted.duration);
+            item.transitionTime = wanted.transitionTime;
             item.effect = 0;
-            item.title = spec.title;
+            item.title = wanted.title;
             film.addItem(item);
         }
         if (edit) {
@@ -184,7 +184,7 @@ class ShowTest : public ::testing::Test {
 
 struct ShowCase {
     const char* name;
-    std::vector<ItemSpec> items;
+    std::vector<ShowItem> items;
     int loop;
     int playMode;
     std::vector<Scripted> script;
