@@ -139,6 +139,13 @@ void FrameCompositor::copyToFrameToPresented() {
     }
 }
 
+void FrameCompositor::drawOnPresented(const std::function<void(std::uint8_t* pixels)>& draw) {
+    std::lock_guard lock(frameMutex_);
+    if (presented_) {
+        draw(presented_->pixels());
+    }
+}
+
 std::uint8_t* FrameCompositor::presentedPixels() {
     return presented_ ? presented_->pixels() : nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -51,6 +52,8 @@ class FrameCompositor {
     // title frame; present it afterwards.
     void copyToFrameToPresented();
     std::uint8_t* presentedPixels();
+    // Draws onto the presented frame while no repaint can read it.
+    void drawOnPresented(const std::function<void(std::uint8_t* pixels)>& draw);
 
     // The out frame or the presented frame, centred in the window.
     enum class Source { Out, Presented };

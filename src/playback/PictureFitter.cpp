@@ -111,16 +111,15 @@ void PictureFitter::draw(const PixelsView& picture, const PixelsView& overlay,
             const int cx1 = std::min(window.x + window.width, picture.width);
             const int cy1 = std::min(window.y + window.height, picture.height);
             if (cx1 > cx0 && cy1 > cy0) {
-                auto toX = [&](int x) {
-                    return static_cast<int>(static_cast<long long>(x - window.x) * iw /
-                                            window.width);
+                // Offset and size are each truncated, so a bar never
+                // widens the picture by a rounding pixel.
+                auto scaled = [](int v, int to, int from) {
+                    return static_cast<int>(static_cast<long long>(v) * to / from);
                 };
-                auto toY = [&](int y) {
-                    return static_cast<int>(static_cast<long long>(y - window.y) * ih /
-                                            window.height);
-                };
-                const int dx0 = toX(cx0), dx1 = std::max(toX(cx1), dx0 + 1);
-                const int dy0 = toY(cy0), dy1 = std::max(toY(cy1), dy0 + 1);
+                const int dx0 = scaled(cx0 - window.x, iw, window.width);
+                const int dy0 = scaled(cy0 - window.y, ih, window.height);
+                const int dx1 = dx0 + std::max(scaled(cx1 - cx0, iw, window.width), 1);
+                const int dy1 = dy0 + std::max(scaled(cy1 - cy0, ih, window.height), 1);
                 std::uint8_t* origin =
                     intermediate_.data() + (static_cast<std::size_t>(dy0) * iw + dx0) * 4;
                 const int dw = std::min(dx1, iw) - dx0;

@@ -1,6 +1,14 @@
 #include "playback/PlayerWindow.h"
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "effects/TitleText.h"
+#include "media/MediaMessages.h"
+#include "media/MusicPlayer.h"
 #include "platform/Trace.h"
+#include "playback/PlatformMusic.h"
 
 namespace playback {
 
@@ -35,6 +43,7 @@ void PlayerWindow::setMusic(std::unique_ptr<MusicHook> itemMusic,
                             std::unique_ptr<MusicHook> filmMusic) {
     itemMusic_ = std::move(itemMusic);
     filmMusic_ = std::move(filmMusic);
+    musicGiven_ = true;
 }
 
 void PlayerWindow::setClips(std::unique_ptr<ClipHook> clips) {
@@ -45,8 +54,8 @@ void PlayerWindow::setPresentations(std::unique_ptr<PresentationHook> presentati
     presentations_ = std::move(presentations);
 }
 
-int PlayerWindow::create(Window& window, const film::Film& film, bool, int startNumber,
-                         int sizeMode) {
+int PlayerWindow::create(Window& window, const film::Film& film, bool mediaGraphAvailable,
+                         int startNumber, int sizeMode) {
     window_ = &window;
     const Size client = window.clientSize();
     stage_ = options_.fillStage ? computeFilledStage(client.width, client.height)
@@ -54,6 +63,8 @@ int PlayerWindow::create(Window& window, const film::Film& film, bool, int start
     if (stage_.width <= 0 || stage_.height <= 0) {
         return 0;
     }
+    titleMapping_.xScale = static_cast<float>(stage_.width) * 0.00125f;
+    titleMapping_.yScale = static_cast<float>(stage_.height) * 0.0016666667f;
     deck_ = std::make_unique<PhotoDeck>(packagePath_);
     effects::EffectRegistry::Options registryOptions;
     registryOptions.seed =
@@ -63,6 +74,14 @@ int PlayerWindow::create(Window& window, const film::Film& film, bool, int start
                                                     stage_.height, registryOptions);
     compositor_->setUpTables();
     stepTimer_ = std::make_unique<PeriodicTimer>(clock_);
+    if (!musicGiven_) {
+        musicTable_ = std::make_unique<media::MusicPlayerTable>();
+        musicHost_ = std::make_unique<media::ClockMusicHost>(platform_.messages(), clock_);
+        itemMusic_ = std::make_unique<PlatformMusic>(*musicTable_, *musicHost_, platform_.audio(),
+                                                     mediaGraphAvailable, media::MUSIC_INDEX_ITEM);
+        filmMusic_ = std::make_unique<PlatformMusic>(*musicTable_, *musicHost_, platform_.audio(),
+                                                     mediaGraphAvailable, media::MUSIC_INDEX_FILM);
+    }
     film_ = &film;
     film::FilmItem before;
     before.number = (startNumber == 0 ? 1 : startNumber) - 1;
@@ -78,6 +97,8 @@ int PlayerWindow::start() {
     }
     preparedEvent_ = clock_.createEvent(EventReset::Auto);
     stopWake_ = clock_.createEvent(EventReset::Manual);
+    advanceWake_ = clock_.createEvent(EventReset::Auto);
+    prepareWake_ = clock_.createEvent(EventReset::Auto);
     resumeEvent_ = clock_.createEvent(EventReset::Manual);
     resumeEvent_->set();
     loop_ = film_->loop();
@@ -108,7 +129,7 @@ int PlayerWindow::start() {
     if (playMode_ == film::PLAYMODE_TIMED) {
         stepTimer_->start(500, [this] { timerTick(); });
     } else {
-        advanceRequested_ = true;
+        requestAdvance();
     }
     return 1;
 }
@@ -123,6 +144,9 @@ void PlayerWindow::stop() {
     playRunning_ = false;
     prepareRunning_ = false;
     stopWake_->set();
+    advanceWake_->set();
+    prepareWake_->set();
+    preparedEvent_->set();
     resumeEvent_->set();  // a paused preparation must see that it is over
     clock_.joinThread(playThread_);
     clock_.joinThread(prepareThread_);
@@ -149,6 +173,13 @@ void PlayerWindow::destroyWindow() {
     deck_.reset();
     compositor_.reset();
     stepTimer_.reset();
+    if (!musicGiven_) {
+        // Players first: they leave the table and kill their timers on the host.
+        itemMusic_ = std::make_unique<SilentMusic>();
+        filmMusic_ = std::make_unique<SilentMusic>();
+        musicHost_.reset();
+        musicTable_.reset();
+    }
     window_->setKeepAwake(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
     window_->setKeepAwake(ES_CONTINUOUS);
     window_ = nullptr;
@@ -165,10 +196,17 @@ void PlayerWindow::setCurrentItem(const film::FilmItem& item) {
     currentType_ = item.type;
 }
 
+void PlayerWindow::requestAdvance() {
+    advanceRequested_ = true;
+    if (advanceWake_) {
+        advanceWake_->set();
+    }
+}
+
 void PlayerWindow::timerTick() {
     // A clip plays to its end: the show moves on at the first tick after it.
     if (currentType_.load() != film::ITEM_CLIP || !clips_->isPlaying()) {
-        advanceRequested_ = true;
+        requestAdvance();
     }
 }
 
@@ -177,7 +215,7 @@ void PlayerWindow::playThreadBody() {
         if (advanceRequested_.exchange(false)) {
             step();
         } else {
-            sleepUnlessStopped(10);
+            advanceWake_->wait(ClockEvent::kWaitForever);
         }
     }
 }
@@ -204,7 +242,7 @@ void PlayerWindow::prepareThreadBody() {
         const film::FilmItem current = currentItemCopy();
         film::FilmItem next = film_->getItem(current.number + 1);
         if (prepared_) {
-            sleepUnlessStopped(100);
+            prepareWake_->wait(100);  // woken when the step wants the next item
             continue;
         }
         if (next.number == -1) {
@@ -238,6 +276,7 @@ void PlayerWindow::prepareThreadBody() {
             prepared_ = true;
             preparedNumber_ = next.number;
         }
+        trace("prepared item %d: %s", next.number, ok ? "ok" : "failed");
         preparedEvent_->set();
         if (!ok) {
             sleepUnlessStopped(100);  // a broken item is retried, but not in a busy loop
@@ -277,8 +316,9 @@ void PlayerWindow::step() {
     }
     stepTimer_->stop();
 
-    while (!preparedEvent_->wait(0)) {
-        sleepUnlessStopped(100);
+    // Polls every 100 ms, but moves on the moment the item is ready; stop()
+    // sets the event so a stopping show never waits here.
+    while (!preparedEvent_->wait(100) || !playRunning_) {
         if (!playRunning_) {
             clips_->stopClip(false);
             return;
@@ -361,6 +401,7 @@ void PlayerWindow::step() {
         titlePhase(next, currentPicture, currentOverlay, nextRect);
     }
     prepared_ = false;
+    prepareWake_->set();
     resumePreparation();
 
     Millis display = (next.title.empty() ? 0 : kTitlePhaseMs) +
@@ -404,6 +445,7 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
     }
 
     compositor.beginPicture(effect);
+    trace("transition begins");
     const Millis begun = clock_.nowMs();
     int total = transitionTime - static_cast<int>(begun - ready);
     int elapsed = 0;
@@ -421,6 +463,7 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
         }
         if (escapePressed()) {
             compositor.endPicture(effect);
+            trace("transition ends");
             return 0;
         }
         paceFrame(frameStart);
@@ -430,18 +473,104 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
     compositor.renderPicture(effect, *window_, total, total);
     compositor.commit();
     compositor.endPicture(effect);
+    trace("transition ends");
     return 1;
 }
+
+void PlayerWindow::mapDesignSpace(const film::FilmItem& item) {
+    const int sw = stage_.width, sh = stage_.height;
+    const int w = item.storedWidth, h = item.storedHeight;
+    if (sw == 0 || sh == 0 || w == 0 || h == 0) {
+        return;  // the mapping of the item before stays
+    }
+    int designWidth = 800, designHeight = 600, shownWidth = sw, shownHeight = sh;
+    TitleMapping map;
+    if (item.source.empty()) {
+        // The whole picture is letterboxed: titles follow the picture, not the stage.
+        const float aspect = static_cast<float>(w) / static_cast<float>(h);
+        if (aspect < 1.3333334f) {
+            designWidth = static_cast<int>(aspect * 600);
+        } else {
+            designHeight = static_cast<int>(static_cast<std::int64_t>(h) * 800 / w);
+        }
+        map.designX = (800 - designWidth) / 2;
+        map.designY = (600 - designHeight) / 2;
+        if (static_cast<float>(sw) / static_cast<float>(sh) > aspect) {
+            shownWidth = static_cast<int>(aspect * static_cast<float>(sh));
+        } else {
+            shownHeight = static_cast<int>(static_cast<std::int64_t>(sw) * h / w);
+        }
+        map.shownX = (sw - shownWidth) / 2;
+        map.shownY = (sh - shownHeight) / 2;
+    }
+    designWidth = std::max(designWidth, 1);
+    designHeight = std::max(designHeight, 1);
+    shownWidth = std::max(shownWidth, 1);
+    shownHeight = std::max(shownHeight, 1);
+    map.xScale = static_cast<float>(shownWidth) / static_cast<float>(designWidth);
+    map.yScale = static_cast<float>(shownHeight) / static_cast<float>(designHeight);
+    titleMapping_ = map;
+}
+
+namespace {
+
+// One text item of the title on screen: its animation, its style mapped to
+// the stage and its laid-out glyphs.
+struct ShownTitle {
+    int slot = 0;
+    effects::TitleTextRecord record;
+    std::array<effects::GlyphRecord, effects::TITLE_GLYPH_CAPACITY> glyphs{};
+    int glyphCount = 0;
+};
+
+}  // namespace
 
 int PlayerWindow::titlePhase(const film::FilmItem& item, const imaging::Picture* picture,
                              const imaging::Picture* overlay, const SourceRect& rect) {
     const Millis phaseStart = clock_.nowMs();
-    const bool hasTitles = !item.title.empty();
+    mapDesignSpace(item);
+    const TitleMapping map = titleMapping_;
+    const std::size_t count = std::min(item.title.size(), kMaxTitlesShown);
+    std::vector<ShownTitle> titles(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const film::TextTitle& text = item.title[i];
+        film::TextStyle style = text.style;
+        style.setInt32At(
+            8, static_cast<std::int32_t>(static_cast<float>(style.fontHeight()) * map.xScale));
+        style.setPosition(
+            static_cast<std::int32_t>(static_cast<float>(style.x() - map.designX) * map.xScale) +
+                map.shownX,
+            static_cast<std::int32_t>(static_cast<float>(style.y() - map.designY) * map.yScale) +
+                map.shownY);
+        titles[i].slot = text.animation;
+        titles[i].record = effects::TitleTextRecord(style);
+        titles[i].glyphCount =
+            effects::layoutText(titles[i].record.style, text.text, titles[i].glyphs);
+    }
+    const bool hasTitles = count > 0;
     const Millis phaseLength = hasTitles ? kTitlePhaseMs : 1;
-    const std::size_t shown = std::min(item.title.size(), kMaxTitlesShown);
-    (void)shown;  // the title animations draw through the registry once text layout is here
 
     FrameCompositor& compositor = *compositor_;
+    effects::EffectRegistry& registry = compositor.registry();
+    const int sw = compositor.stageWidth(), sh = compositor.stageHeight();
+    auto runTitles = [&](int operation, int elapsed, int total) {
+        compositor.drawOnPresented([&](std::uint8_t* pixels) {
+            for (ShownTitle& title : titles) {
+                const effects::TitleFrameData data{0,
+                                                   nullptr,
+                                                   reinterpret_cast<effects::Pixel*>(pixels),
+                                                   &title.record,
+                                                   title.glyphs.data(),
+                                                   title.glyphCount,
+                                                   sw,
+                                                   sh,
+                                                   elapsed,
+                                                   total};
+                registry.runTitle(title.slot, operation, data);
+            }
+        });
+    };
+    runTitles(effects::EFFECT_BEGIN, 0, 100);
     compositor.showPicture(picture, overlay, rect);
     int total = static_cast<int>(phaseLength) - static_cast<int>(clock_.nowMs() - phaseStart);
     if (total <= 0) {
@@ -452,6 +581,8 @@ int PlayerWindow::titlePhase(const film::FilmItem& item, const imaging::Picture*
     do {
         const Millis frameStart = clock_.nowMs();
         compositor.copyToFrameToPresented();
+        const int elapsed = std::min(static_cast<int>(clock_.nowMs() - begun), total);
+        runTitles(effects::EFFECT_FRAME, elapsed, total);
         compositor.present(*window_, FrameCompositor::Source::Presented);
         if (escapePressed()) {
             result = 0;
@@ -460,7 +591,9 @@ int PlayerWindow::titlePhase(const film::FilmItem& item, const imaging::Picture*
         paceFrame(frameStart);
     } while (static_cast<int>(clock_.nowMs() - begun) < total && playRunning_);
     compositor.copyToFrameToPresented();
+    runTitles(effects::EFFECT_FRAME, total, total);
     compositor.present(*window_, FrameCompositor::Source::Presented);
+    runTitles(effects::EFFECT_END, 0, 0);
     return result;
 }
 
@@ -471,7 +604,7 @@ void PlayerWindow::handleMessage(const Message& message) {
             break;
         case WM_LBUTTONUP:
             if (playMode_ == film::PLAYMODE_MANUAL) {
-                advanceRequested_ = true;
+                requestAdvance();
             }
             break;
         case WM_LBUTTONDBLCLK:
@@ -482,9 +615,13 @@ void PlayerWindow::handleMessage(const Message& message) {
                 compositor_->repaint(*window_);
             }
             break;
-        case 2075:
-            itemMusic_->onRestart(message);
-            filmMusic_->onRestart(message);
+        case media::MSG_MUSIC_RESTART:
+            if (musicTable_) {
+                musicTable_->handleRestart(message);
+            } else {
+                itemMusic_->onRestart(message);
+                filmMusic_->onRestart(message);
+            }
             break;
         case 3724:
             clips_->onGraphNotify(message);
@@ -502,7 +639,7 @@ void PlayerWindow::onKeyDown(int key) {
             break;
         case VK_NEXT:
             if (playMode_ == film::PLAYMODE_MANUAL) {
-                advanceRequested_ = true;
+                requestAdvance();
                 queue.keyPressedSinceLastQuery(VK_NEXT);
             }
             break;
@@ -545,7 +682,8 @@ void PlayerWindow::stepBack() {
         setCurrentItem(film_->getItem(d));
     }
     prepared_ = false;
-    advanceRequested_ = true;
+    prepareWake_->set();
+    requestAdvance();
     platform_.messages().keyPressedSinceLastQuery(VK_PRIOR);
 }
 

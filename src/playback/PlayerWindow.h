@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "film/Film.h"
+#include "media/ClockMusicHost.h"
+#include "media/MusicPlayerTable.h"
 #include "platform/Clock.h"
 #include "platform/PeriodicTimer.h"
 #include "playback/FrameCompositor.h"
@@ -44,7 +46,8 @@ class PlayerWindow final : public ShowPlayer {
     void destroyWindow() override;
     void handleMessage(const platform::Message& message) override;
 
-    // Media players and the launcher; set before create.
+    // Media players and the launcher; set before create. Without setMusic
+    // the show plays its music on the platform's audio engine.
     void setMusic(std::unique_ptr<MusicHook> itemMusic, std::unique_ptr<MusicHook> filmMusic);
     void setClips(std::unique_ptr<ClipHook> clips);
     void setPresentations(std::unique_ptr<PresentationHook> presentations);
@@ -60,6 +63,7 @@ class PlayerWindow final : public ShowPlayer {
     void playThreadBody();
     void prepareThreadBody();
     void timerTick();
+    void requestAdvance();
 
     void step();
     int transition(const imaging::Picture* currentPicture, const imaging::Picture* currentOverlay,
@@ -68,6 +72,8 @@ class PlayerWindow final : public ShowPlayer {
                    int transitionTime, int currentType);
     int titlePhase(const film::FilmItem& item, const imaging::Picture* picture,
                    const imaging::Picture* overlay, const SourceRect& rect);
+    // Where the film's 800 x 600 design space lands on the stage for an item.
+    void mapDesignSpace(const film::FilmItem& item);
     void paceFrame(platform::Millis frameStart);
     // Sleeps on the show clock, but returns at once when the show stops.
     void sleepUnlessStopped(platform::Millis ms);
@@ -96,8 +102,19 @@ class PlayerWindow final : public ShowPlayer {
     int playMode_ = 728;
     int clipFitFlag_ = 0;
 
+    // Play thread: kept from item to item when one has no stored size.
+    struct TitleMapping {
+        float xScale = 1, yScale = 1;
+        int designX = 0, designY = 0, shownX = 0, shownY = 0;
+    };
+    TitleMapping titleMapping_;
+
     std::unique_ptr<FrameCompositor> compositor_;
     std::unique_ptr<PhotoDeck> deck_;
+    // The music players' table and host outlive the players made on them.
+    std::unique_ptr<media::MusicPlayerTable> musicTable_;
+    std::unique_ptr<media::ClockMusicHost> musicHost_;
+    bool musicGiven_ = false;  // setMusic was called
     std::unique_ptr<MusicHook> itemMusic_;
     std::unique_ptr<MusicHook> filmMusic_;
     std::unique_ptr<ClipHook> clips_;
@@ -106,6 +123,8 @@ class PlayerWindow final : public ShowPlayer {
     std::unique_ptr<platform::ClockEvent> preparedEvent_;  // auto reset: an attempt finished
     std::unique_ptr<platform::ClockEvent> resumeEvent_;    // manual reset: preparation may run
     std::unique_ptr<platform::ClockEvent> stopWake_;       // manual reset: the show is stopping
+    std::unique_ptr<platform::ClockEvent> advanceWake_;    // auto reset: an advance was requested
+    std::unique_ptr<platform::ClockEvent> prepareWake_;    // auto reset: the next item is wanted
 
     std::mutex lock_;
     film::FilmItem currentItem_;                        // lock_

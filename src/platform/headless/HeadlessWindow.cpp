@@ -1,5 +1,7 @@
 #include "platform/headless/HeadlessWindow.h"
 
+#include <cstring>
+
 namespace platform {
 
 std::uint64_t hashPixels(const FrameView& frame) {
@@ -25,10 +27,16 @@ void HeadlessWindow::present(const FrameView& frame, int x, int y) {
     }
     const Millis now = clock_.nowMs();
     const std::uint64_t hash = hashPixels(frame);
+    std::uint32_t centre = 0;
+    std::memcpy(&centre,
+                frame.pixels + (static_cast<std::size_t>(frame.height / 2) * frame.width +
+                                static_cast<std::size_t>(frame.width / 2)) *
+                                   4,
+                4);
     FrameSink sink;
     {
         std::lock_guard lock(mutex_);
-        frames_.push_back({now, x, y, frame.width, frame.height, hash});
+        frames_.push_back({now, x, y, frame.width, frame.height, hash, centre});
         lastFrame_.assign(frame.pixels,
                           frame.pixels + static_cast<std::size_t>(frame.width) * frame.height * 4);
         sink = sink_;

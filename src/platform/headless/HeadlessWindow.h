@@ -14,7 +14,8 @@ namespace platform {
 struct PresentedFrame {
     Millis time = 0;  // on the platform clock
     int x = 0, y = 0, width = 0, height = 0;
-    std::uint64_t hash = 0;  // FNV-1a over the pixels
+    std::uint64_t hash = 0;    // FNV-1a over the pixels
+    std::uint32_t centre = 0;  // the centre pixel's bytes (B, G, R, X from the low byte up)
 };
 
 std::uint64_t hashPixels(const FrameView& frame);

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# On a virtual X display: a packed film of a red, a green and a blue photo
+# plays full screen; the stage centre shows the three in order; Esc ends the
+# show with exit code 0 and no temporary directory left behind.
+set -u
+photoreel=$1
+fail() { echo "FAIL: $*"; exit 1; }
+for tool in Xvfb xdotool convert; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+viewer_pid=""
+cleanup() {
+  [[ -n $viewer_pid ]] && kill "$viewer_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
+[[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(cat "$work/display")"
+
+for colour in red lime blue; do
+  convert -size 160x120 "xc:$colour" "$work/$colour.jpg"
+done
+"$photoreel" pack -o "$work/show.flz" "$work/red.jpg" "$work/lime.jpg" "$work/blue.jpg" \
+  --duration 3 --transition 0 --transition-ms 300 --no-loop >"$work/pack.log" 2>&1 ||
+  fail "pack failed: $(cat "$work/pack.log")"
+
+TMPDIR=$work "$photoreel" --mute "$work/show.flz" 2>"$work/viewer.log" &
+viewer_pid=$!
+window=$(timeout 10 xdotool search --sync --classname FilmPlayer | head -n 1)
+[[ -n $window ]] || fail "no FilmPlayer window appeared: $(cat "$work/viewer.log")"
+
+# The name of the colour at the screen centre (the stage is centred).
+centre_colour() {
+  local rgb r g b
+  rgb=$(convert x:root -crop 1x1+640+512 -depth 8 -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:- 2>/dev/null)
+  read -r r g b <<<"$rgb"
+  [[ -z ${b:-} ]] && { echo none; return; }
+  if ((r > 200 && g < 60 && b < 60)); then echo red
+  elif ((r < 60 && g > 200 && b < 60)); then echo green
+  elif ((r < 60 && g < 60 && b > 200)); then echo blue
+  else echo other; fi
+}
+
+# Samples until blue shows (at most 15 s); keeps each change of colour.
+seen=""
+for _ in $(seq 150); do
+  colour=$(centre_colour)
+  if [[ $colour == red || $colour == green || $colour == blue ]] && [[ ${seen##* } != "$colour" ]]; then
+    seen="$seen $colour"
+  fi
+  [[ $colour == blue ]] && break
+  kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended early: $(cat "$work/viewer.log")"
+  sleep 0.1
+done
+[[ $seen == " red green blue" ]] || fail "the stage centre showed:$seen (expected red green blue)"
+
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key --window "$window" Escape
+for _ in $(seq 40); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$viewer_pid" 2>/dev/null && fail "still running 2 s after Esc"
+wait "$viewer_pid"
+code=$?
+viewer_pid=""
+[[ $code -eq 0 ]] || fail "exit code $code after Esc: $(cat "$work/viewer.log")"
+leftovers=$(find "$work" -maxdepth 1 -name 'photoreel-*')
+[[ -z $leftovers ]] || fail "temporary directory left behind: $leftovers"
+echo "show on xvfb: ok (saw$seen)"
