@@ -13,8 +13,10 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "playback/PlayerWindow.h"
+#include "shell/EffectCommand.h"
 #include "shell/ExtractCommand.h"
 #include "shell/FilmInfo.h"
+#include "shell/GalleryCommand.h"
 #include "shell/PackCommand.h"
 #include "shell/Viewer.h"
 
@@ -144,6 +146,10 @@ int runCommandLine(int argc, char** argv) {
     addPackCommand(app, packOptions);
     ExtractOptions extractOptions;
     addExtractCommand(app, extractOptions);
+    EffectOptions effectOptions;
+    addEffectCommand(app, effectOptions);
+    GalleryOptions galleryOptions;
+    addGalleryCommand(app, galleryOptions);
 
     std::string infoFilm;
     bool infoJson = false;
@@ -170,6 +176,12 @@ int runCommandLine(int argc, char** argv) {
     }
     if (app.got_subcommand("extract")) {
         return runExtract(extractOptions);
+    }
+    if (app.got_subcommand("effect")) {
+        return runEffect(effectOptions);
+    }
+    if (app.got_subcommand("gallery")) {
+        return runGallery(galleryOptions);
     }
     if (*info) {
         infoOptions.format = infoJson ? InfoFormat::Json : InfoFormat::Text;
