@@ -101,6 +101,9 @@ expect_failure parser --slot 0 --name "cross fade"
 "$photoreel" gallery --cell 32x24 -o sheet.png 2>err.txt || fail "gallery: $(cat err.txt)"
 identify sheet.png >/dev/null || fail "gallery sheet does not open"
 [ "$(identify -format '%m' sheet.png)" = PNG ] || fail "gallery sheet is not a PNG"
+# The first slot's name is drawn in light text above its frames.
+[ "$(convert sheet.png -crop 120x14+4+3 +repage -format '%[fx:maxima>0.8]' info:)" = 1 ] ||
+  fail "gallery sheet carries no name"
 [ -s sheet.html ] || fail "gallery page missing"
 grep -q 'sheet.png' sheet.html || fail "gallery page does not show the sheet"
 for slot in 0 41 97; do
