@@ -16,8 +16,10 @@
 #include "playback/ViewerPresentations.h"
 #include "shell/ExitCodes.h"
 #include "shell/ExportCommand.h"
+#include "shell/EffectCommand.h"
 #include "shell/ExtractCommand.h"
 #include "shell/FilmInfo.h"
+#include "shell/GalleryCommand.h"
 #include "shell/PackCommand.h"
 #include "shell/Viewer.h"
 
@@ -156,6 +158,10 @@ int runCommandLine(int argc, char** argv) {
     addExtractCommand(app, extractOptions);
     ExportOptions exportOptions;
     addExportCommand(app, exportOptions);
+    EffectOptions effectOptions;
+    addEffectCommand(app, effectOptions);
+    GalleryOptions galleryOptions;
+    addGalleryCommand(app, galleryOptions);
 
     std::string infoFilm;
     bool infoJson = false;
@@ -186,6 +192,12 @@ int runCommandLine(int argc, char** argv) {
     }
     if (app.got_subcommand("export")) {
         return runExport(exportOptions);
+    }
+    if (app.got_subcommand("effect")) {
+        return runEffect(effectOptions);
+    }
+    if (app.got_subcommand("gallery")) {
+        return runGallery(galleryOptions);
     }
     if (*info) {
         infoOptions.format = infoJson ? InfoFormat::Json : InfoFormat::Text;
