@@ -69,7 +69,7 @@ TABLE
 page=$(MANWIDTH=100 man -l "$share/man/man1/photoreel.1" 2>&1) || fail "man -l failed: $page"
 warnings=$(groff -man -Tutf8 -ww -z "$share/man/man1/photoreel.1" 2>&1)
 [[ -z $warnings ]] || fail "groff warns: $warnings"
-for command in "" info extract pack; do
+for command in "" info extract pack export effect gallery; do
   # shellcheck disable=SC2086
   for option in $("$photoreel" $command --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
     grep -q -- "$option" <<<"$page" || fail "the man page lacks ${command:-photoreel} $option"
@@ -88,10 +88,10 @@ complete_words() {
     printf "%s\n" "${COMPREPLY[@]}"' _ "$share/bash-completion/completions/photoreel" "$@"
 }
 offered=$(cd "$work" && complete_words photoreel "")
-for command in info extract pack; do
+for command in info extract pack export effect gallery; do
   grep -qx "$command" <<<"$offered" || fail "completion does not offer $command: $offered"
 done
-for command in "" info extract pack; do
+for command in "" info extract pack export effect gallery; do
   # shellcheck disable=SC2086
   offered=$(complete_words photoreel $command -)
   # shellcheck disable=SC2086
