@@ -17,7 +17,7 @@ fi
 
 # Code, comments, tests and file names speak as this system's own; they do
 # not cite the design documents behind it.
-doc_pattern='spec\.md|specification|\bParts? [0-9]+\.[0-9]+|shared/spec'
+doc_pattern='[s]pec\.md|[s]pecification|\bPart[s]? [0-9]+\.[0-9]+|shared/[s]pec'
 if offenders=$(grep -rnIiE "$doc_pattern" src tests bench fuzz tools scripts 2>/dev/null | grep -v '^scripts/lint.sh'); then
   echo "lint: code and tests must not cite design documents:"
   echo "$offenders"
