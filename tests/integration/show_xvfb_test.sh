@@ -19,11 +19,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
-[[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
+source "$(dirname "$0")/xvfb_support.sh"
+start_xvfb "$work"
 
 for colour in red lime blue; do
   convert -size 160x120 "xc:$colour" "$work/$colour.jpg"

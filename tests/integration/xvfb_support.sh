@@ -1,0 +1,12 @@
+# Sourced by the scripts that need a virtual X display.
+# start_xvfb DIR: starts Xvfb on a free display (1280x1024x24), sets
+# xvfb_pid and DISPLAY; the caller kills xvfb_pid when done. Xvfb picks the
+# display number itself and writes it to fd 3.
+start_xvfb() {
+  local dir=$1
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [[ -s $dir/display ]] && break; sleep 0.05; done
+  [[ -s $dir/display ]] || fail "Xvfb did not start: $(cat "$dir/xvfb.log")"
+  export DISPLAY=":$(cat "$dir/display")"
+}
