@@ -13,5 +13,7 @@ ctest --preset release -j "$jobs"
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
+# The windowed tests under Xvfb run in the release build only: the X11, D-Bus
+# and GL libraries SDL loads keep memory for the life of the process.
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --preset asan -j "$jobs" -E '^(lint|window_escape_xvfb)$'
+  ctest --preset asan -j "$jobs" -E '^(lint|.*xvfb)$'
