@@ -9,39 +9,13 @@
 #include <random>
 #include <vector>
 
+#include "EffectBenchFrames.h"
 #include "effects/EffectOperation.h"
 #include "effects/EffectRegistry.h"
 
 namespace {
 
-using effects::Pixel;
-
-struct Stage {
-    int width, height;
-};
-constexpr Stage STAGES[] = {{1280, 1024}, {1920, 1080}};
-
-// Photo-like content is not needed: every handler's cost is independent of
-// the pixel values. Noise keeps the blends honest all the same.
-std::vector<Pixel> noise(std::size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<Pixel> pixels(count);
-    for (Pixel& p : pixels) {
-        p = random();
-    }
-    return pixels;
-}
-
-struct Frames {
-    int width, height;
-    std::vector<Pixel> from, to, out;
-    explicit Frames(const Stage& stage)
-        : width(stage.width),
-          height(stage.height),
-          from(noise(std::size_t(width) * height, 1)),
-          to(noise(std::size_t(width) * height, 2)),
-          out(std::size_t(width) * height) {}
-};
+using namespace effect_bench;
 
 void BM_FrameCopy(benchmark::State& state) {
     Frames frames(STAGES[state.range(0)]);

@@ -8,44 +8,17 @@
 #include <random>
 #include <vector>
 
+#include "EffectBenchFrames.h"
 #include "effects/EffectOperation.h"
 #include "effects/EffectRegistry.h"
 
 namespace {
 
-using effects::Pixel;
-
-struct Stage {
-    int width, height;
-};
-constexpr Stage STAGES[] = {{1280, 1024}, {1920, 1080}};
+using namespace effect_bench;
 
 // Slots: glass shatter, circle reveal, ripple dissolve, side doors, swing
 // sequence, pinch warps B and A, diagonal squeeze.
 constexpr int SLOTS[] = {35, 48, 86, 89, 90, 95, 96, 97};
-
-std::vector<Pixel> noise(std::size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::vector<Pixel> pixels(count);
-    for (Pixel& p : pixels) {
-        p = random();
-    }
-    return pixels;
-}
-
-struct Frames {
-    int width, height;
-    std::vector<Pixel> from, to, out;
-    explicit Frames(const Stage& stage)
-        : width(stage.width),
-          height(stage.height),
-          from(noise(std::size_t(width) * height, 1)),
-          to(noise(std::size_t(width) * height, 2)),
-          out(std::size_t(width) * height) {}
-    effects::PictureFrameData data(int elapsed, int duration) {
-        return {0, from.data(), to.data(), out.data(), width, height, elapsed, duration};
-    }
-};
 
 // One Frame after Begin; progress walks through the whole transition so
 // that every phase is paid for.
