@@ -28,8 +28,11 @@ class ClipHook {
         *nextPicture = nullptr;
         return false;
     }
-    // Play thread: starts the prepared clip; returns its still (or null).
-    virtual const imaging::Picture* start(int /*transitionRan*/) { return nullptr; }
+    // Play thread: starts the prepared clip of item, unless its transition
+    // was broken off (transitionRan 0); returns its still (or null).
+    virtual const imaging::Picture* start(const film::FilmItem&, int /*transitionRan*/) {
+        return nullptr;
+    }
     virtual void stopClip(bool /*all*/) {}
     virtual bool isPlaying() const { return false; }
     virtual void onGraphNotify(const platform::Message&) {}

@@ -8,6 +8,7 @@
 #include "media/MediaMessages.h"
 #include "media/MusicPlayer.h"
 #include "platform/Trace.h"
+#include "playback/PlatformClips.h"
 #include "playback/PlatformMusic.h"
 
 namespace playback {
@@ -48,6 +49,7 @@ void PlayerWindow::setMusic(std::unique_ptr<MusicHook> itemMusic,
 
 void PlayerWindow::setClips(std::unique_ptr<ClipHook> clips) {
     clips_ = std::move(clips);
+    clipsGiven_ = true;
 }
 
 void PlayerWindow::setPresentations(std::unique_ptr<PresentationHook> presentations) {
@@ -81,6 +83,10 @@ int PlayerWindow::create(Window& window, const film::Film& film, bool mediaGraph
                                                      mediaGraphAvailable, media::MUSIC_INDEX_ITEM);
         filmMusic_ = std::make_unique<PlatformMusic>(*musicTable_, *musicHost_, platform_.audio(),
                                                      mediaGraphAvailable, media::MUSIC_INDEX_FILM);
+    }
+    if (!clipsGiven_) {
+        clips_ = std::make_unique<PlatformClips>(platform_, *compositor_, window, packagePath_,
+                                                 film.clipFitFlag());
     }
     film_ = &film;
     film::FilmItem before;
@@ -171,6 +177,9 @@ void PlayerWindow::destroyWindow() {
         compositor_->freeFrames();
     }
     deck_.reset();
+    if (!clipsGiven_) {
+        clips_ = std::make_unique<NoClips>();  // it draws on the compositor
+    }
     compositor_.reset();
     stepTimer_.reset();
     if (!musicGiven_) {
@@ -381,7 +390,8 @@ void PlayerWindow::step() {
                 deck_->promote(&currentPicture_, &currentOverlay_);
                 break;
             case film::ITEM_CLIP:
-                currentPicture_ = clips_->start(ran);
+                // A clip whose still is missing still plays; only Esc keeps it off.
+                currentPicture_ = clips_->start(next, ran == 1 || !transitionBrokenOff_ ? 1 : 0);
                 currentOverlay_ = nullptr;
                 break;
             case film::ITEM_SHOW:
@@ -419,6 +429,7 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
                              const imaging::Picture* nextPicture,
                              const imaging::Picture* nextOverlay, const SourceRect& nextRect,
                              int effect, int transitionTime, int currentType) {
+    transitionBrokenOff_ = false;
     if (transitionTime == 0) {
         clips_->stopClip(false);
         return 1;  // a cut: the picture appears with the title phase
@@ -464,6 +475,7 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
         if (escapePressed()) {
             compositor.endPicture(effect);
             trace("transition ends");
+            transitionBrokenOff_ = true;
             return 0;
         }
         paceFrame(frameStart);
@@ -611,7 +623,8 @@ void PlayerWindow::handleMessage(const Message& message) {
             postEscapeToParent();
             break;
         case WM_PAINT:
-            if (currentType_.load() == film::ITEM_PHOTO && compositor_ && window_ != nullptr) {
+            // A clip's pictures and stills are composed into the presented frame too.
+            if (currentType_.load() != film::ITEM_SHOW && compositor_ && window_ != nullptr) {
                 compositor_->repaint(*window_);
             }
             break;
@@ -623,7 +636,7 @@ void PlayerWindow::handleMessage(const Message& message) {
                 filmMusic_->onRestart(message);
             }
             break;
-        case 3724:
+        case media::MSG_GRAPH_NOTIFY:
             clips_->onGraphNotify(message);
             break;
         default:

@@ -47,7 +47,8 @@ class PlayerWindow final : public ShowPlayer {
     void handleMessage(const platform::Message& message) override;
 
     // Media players and the launcher; set before create. Without setMusic
-    // the show plays its music on the platform's audio engine.
+    // the show plays its music on the platform's audio engine, without
+    // setClips its clips on the platform's video decoder.
     void setMusic(std::unique_ptr<MusicHook> itemMusic, std::unique_ptr<MusicHook> filmMusic);
     void setClips(std::unique_ptr<ClipHook> clips);
     void setPresentations(std::unique_ptr<PresentationHook> presentations);
@@ -117,6 +118,7 @@ class PlayerWindow final : public ShowPlayer {
     bool musicGiven_ = false;  // setMusic was called
     std::unique_ptr<MusicHook> itemMusic_;
     std::unique_ptr<MusicHook> filmMusic_;
+    bool clipsGiven_ = false;  // setClips was called
     std::unique_ptr<ClipHook> clips_;
     std::unique_ptr<PresentationHook> presentations_;
     std::unique_ptr<platform::PeriodicTimer> stepTimer_;
@@ -141,9 +143,10 @@ class PlayerWindow final : public ShowPlayer {
     std::atomic<int> shownNumber_{0};
     std::atomic<bool> advanceRequested_{false};
     std::atomic<int> currentType_{film::ITEM_PHOTO};
-    bool itemMusicPlaying_ = false;  // play thread (and Stop after it ended)
-    bool filmMusicPlaying_ = false;  // main thread
-    bool started_ = false;           // main thread
+    bool transitionBrokenOff_ = false;  // play thread: Esc ended the last transition
+    bool itemMusicPlaying_ = false;     // play thread (and Stop after it ended)
+    bool filmMusicPlaying_ = false;     // main thread
+    bool started_ = false;              // main thread
 
     std::thread playThread_;
     std::thread prepareThread_;
