@@ -171,6 +171,7 @@ const imaging::Picture* ClipPlayer::start(const film::FilmItem& item, int transi
         stillPainted_ = true;
         return firstStill;
     }
+    platform::trace("clip %d starts", item.number);
     stillPainted_ = false;
     a.stop = clock_.createEvent(platform::EventReset::Manual);
     a.thread = clock_.startThread("clip", [this, &a, generation] { runClip(a, generation); });

@@ -481,6 +481,13 @@ int PlayerWindow::transition(const imaging::Picture* currentPicture,
         paceFrame(frameStart);
         elapsed = static_cast<int>(clock_.nowMs() - begun);
     } while (elapsed < total && playRunning_);
+    if (!playRunning_) {
+        // The show ends (Esc reached the main window first): broken off as by Esc.
+        compositor.endPicture(effect);
+        trace("transition ends");
+        transitionBrokenOff_ = true;
+        return 0;
+    }
 
     compositor.renderPicture(effect, *window_, total, total);
     compositor.commit();
