@@ -251,6 +251,23 @@ TEST_F(ClipShowTest, EscDuringTheTransitionKeepsTheClipFromStarting) {
     EXPECT_EQ(show.loudFrames, 0u);
 }
 
+TEST_F(ClipShowTest, EscOrDoubleClickStopsAPlayingClipAtOnce) {
+    const std::string clip = dir_->path() + "/clip.mpg";
+    ASSERT_TRUE(makeClip(clip, "-c:v mpeg1video -c:a mp2", 1.0, kClipW, kClipH));
+    const Message stops[] = {{WM_KEYDOWN, static_cast<std::uintptr_t>(VK_ESCAPE), 1},
+                             {WM_LBUTTONDBLCLK, 0, packPoint(10, 10)}};
+    for (const Message& stop : stops) {
+        SCOPED_TRACE(stop.id);
+        // The clip plays from about 2050 to 3050 ms.
+        const ClipShow show = play(clip, {{2400, stop}});
+        EXPECT_EQ(show.exitCode, 0);
+        ASSERT_NE(show.traced("clip 2 starts"), 0u);
+        ASSERT_FALSE(show.frames.empty());
+        EXPECT_LE(show.frames.back().time, 2400u) << "no picture after the stop";
+        EXPECT_LT(show.loudFrames, 44100u / 2) << "the sound stopped with it";
+    }
+}
+
 TEST_F(ClipShowTest, WithoutTheMediaBackendClipsAreLeftOutWithANotice) {
     const std::string clip = dir_->path() + "/clip.mpg";
     ASSERT_TRUE(makeClip(clip, "-c:v mpeg1video -c:a mp2", 0.5, kClipW, kClipH));
