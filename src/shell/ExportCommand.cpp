@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -202,15 +203,18 @@ class FrameSampler {
         queue(lock, std::move(sound));
     }
 
-    // Emits every output frame due before end and closes the output.
-    std::string finish(platform::Millis end) {
-        {
-            std::unique_lock lock(mutex_);
-            if (!closed_) {
-                emitBefore(lock, end);
-            }
-            closed_ = true;
+    // Emits every output frame due before end and takes nothing more.
+    void closeAt(platform::Millis end) {
+        std::unique_lock lock(mutex_);
+        if (!closed_) {
+            emitBefore(lock, end);
         }
+        closed_ = true;
+    }
+
+    // Closes at end (if not closed yet) and finishes the output.
+    std::string finish(platform::Millis end) {
+        closeAt(end);
         stopWorker();
         std::lock_guard lock(mutex_);
         if (error_.empty() && !abandoned_) {
@@ -403,17 +407,26 @@ class PresentationCards final : public playback::PresentationHook {
 class ExportShow final : public playback::ShowPlayer {
   public:
     ExportShow(const playback::ShowContext& context, const playback::PlayerOptions& options,
-               int sizeMode)
+               int sizeMode, std::function<void()> onEnd)
         : player_(std::make_unique<playback::PlayerWindow>(context, options)),
           firstItem_(options.firstItem),
-          sizeMode_(sizeMode) {
+          sizeMode_(sizeMode),
+          onEnd_(std::move(onEnd)) {
         player_->setPresentations(std::make_unique<PresentationCards>());
     }
     int create(platform::Window& window, const film::Film& film, bool mediaGraphAvailable, int,
                int) override {
         return player_->create(window, film, mediaGraphAvailable, firstItem_, sizeMode_);
     }
-    void destroyWindow() override { player_->destroyWindow(); }
+    void destroyWindow() override {
+        // The show ends here; stopping the music and the threads may still
+        // take show time that is no part of the film.
+        if (onEnd_) {
+            onEnd_();
+            onEnd_ = nullptr;
+        }
+        player_->destroyWindow();
+    }
     void handleMessage(const platform::Message& message) override {
         player_->handleMessage(message);
     }
@@ -422,6 +435,7 @@ class ExportShow final : public playback::ShowPlayer {
     std::unique_ptr<playback::PlayerWindow> player_;
     const int firstItem_;
     const int sizeMode_;
+    std::function<void()> onEnd_;
 };
 
 // What the export needs to know of the film before it plays it.
@@ -610,19 +624,26 @@ int runExport(const ExportOptions& options) {
         platform.messages().postMessage({platform::WM_CLOSE, 0, 0});
     });
     const auto started = std::chrono::steady_clock::now();
-    platform::Millis end = 0;
+    std::optional<platform::Millis> end;
+    auto showEnded = [&platform, &sampler, &end] {
+        end = platform.virtualClock().nowMs();
+        sampler.closeAt(*end);
+    };
     {
         platform::VirtualClock::Participant mainThread(platform.virtualClock());
         if (options.lengthMs > 0) {
             platform.scriptKey(static_cast<platform::Millis>(options.lengthMs),
                                platform::VK_ESCAPE);
         }
-        runViewer(platform, viewer, [player, sizeMode](const playback::ShowContext& context) {
-            return std::make_unique<ExportShow>(context, player, sizeMode);
-        });
-        end = platform.virtualClock().nowMs();
+        runViewer(platform, viewer,
+                  [player, sizeMode, showEnded](const playback::ShowContext& context) {
+                      return std::make_unique<ExportShow>(context, player, sizeMode, showEnded);
+                  });
+        if (!end) {
+            end = platform.virtualClock().nowMs();  // the show never started
+        }
     }
-    const std::string error = sampler.finish(end);
+    const std::string error = sampler.finish(*end);
     platform::TerminationSignals::setHandler(nullptr);
     progress.close();
     const double encodingSeconds = sampler.encodingSeconds();
@@ -641,8 +662,8 @@ int runExport(const ExportOptions& options) {
                  "photoreel: wrote %s: %.2f s of film in %.2f s (%.1fx realtime; the show "
                  "composed for %.2f s, encoding took %.2f s beside it)\n",
                  options.output.empty() ? options.framesDir.c_str() : options.output.c_str(),
-                 static_cast<double>(end) / 1000.0, wall,
-                 wall > 0 ? static_cast<double>(end) / 1000.0 / wall : 0.0,
+                 static_cast<double>(*end) / 1000.0, wall,
+                 wall > 0 ? static_cast<double>(*end) / 1000.0 / wall : 0.0,
                  std::max(0.0, wall - waitingSeconds), encodingSeconds);
     return 0;
 }
