@@ -19,6 +19,7 @@
 #include "platform/FileBytes.h"
 #include "platform/MediaBackend.h"
 #include "platform/PngCodec.h"
+#include "platform/SelfPath.h"
 #include "platform/TempFiles.h"
 #include "platform/TerminationSignals.h"
 #include "platform/TextPainter.h"
@@ -26,7 +27,7 @@
 #include "platform/video/VideoEncoder.h"
 #include "playback/PlayerWindow.h"
 #include "playback/StageGeometry.h"
-#include "shell/ConsoleDialogs.h"
+#include "shell/ExitCodes.h"
 #include "shell/ExportProgress.h"
 #include "shell/Viewer.h"
 
@@ -438,6 +439,25 @@ class ExportShow final : public playback::ShowPlayer {
     std::function<void()> onEnd_;
 };
 
+// The loader's messages while the export looks the film over: kept, not
+// shown (the show loads the film again and shows them then).
+class QuietDialogs final : public platform::Dialogs {
+  public:
+    int messageBox(const std::string& text, const std::string&, unsigned) override {
+        if (first_.empty()) {
+            first_ = text;
+        }
+        return platform::IDOK;
+    }
+    std::optional<std::string> openFile(const platform::OpenFileRequest&) override {
+        return std::nullopt;
+    }
+    const std::string& first() const { return first_; }
+
+  private:
+    std::string first_;
+};
+
 // What the export needs to know of the film before it plays it.
 struct FilmPlan {
     int firstItem = 1;
@@ -446,20 +466,29 @@ struct FilmPlan {
     platform::Millis showMs = 0;  // show time of the items exported, once through
 };
 
-// Empty with plan filled in, or why the film cannot be exported. A film
-// that does not load is not refused here: the show itself reports why, as
-// the viewer does.
-std::string planFilm(const ExportOptions& options, FilmPlan& plan) {
-    ConsoleDialogs dialogs(stderr);
+struct Refusal {
+    int exitCode = EXIT_CODE_OK;
+    std::string why;
+};
+
+// Fills plan in, or says why the film cannot be exported.
+Refusal planFilm(const ExportOptions& options, FilmPlan& plan) {
+    QuietDialogs dialogs;
     std::string why;
     auto temp = platform::TempDirectory::create(&why);
     if (!temp) {
-        return why;
+        return {EXIT_CODE_FAILED, why};
+    }
+    if (!platform::isReadableFile(options.film)) {
+        return {EXIT_CODE_BAD_INPUT, "cannot open " + options.film};
     }
     film::Film film;
     film::FilmLoader loader(dialogs, *temp, true);
     if (loader.loadFilm(nullptr, film, options.film, platform::mediaBackendAvailable()) != 1) {
-        return {};
+        // An empty video would look like success.
+        loader.releaseFilm(film);
+        return {EXIT_CODE_BAD_INPUT, "cannot load " + options.film +
+                                         (dialogs.first().empty() ? "" : ": " + dialogs.first())};
     }
     const int count = std::max(film.itemCount(), 0);
     plan.firstItem = options.fromItem > 0 ? options.fromItem : 1;
@@ -480,7 +509,7 @@ std::string planFilm(const ExportOptions& options, FilmPlan& plan) {
                        static_cast<platform::Millis>(std::max(item.transitionTime, 0));
     }
     loader.releaseFilm(film);
-    return problem;
+    return {problem.empty() ? EXIT_CODE_OK : EXIT_CODE_USAGE, problem};
 }
 
 }  // namespace
@@ -535,7 +564,7 @@ void addExportCommand(CLI::App& app, ExportOptions& options) {
 int runExport(const ExportOptions& options) {
     if (options.output.empty() == options.framesDir.empty()) {
         std::fprintf(stderr, "photoreel: export needs either -o FILE or --frames DIR\n");
-        return 2;
+        return EXIT_CODE_USAGE;
     }
     // Without --size the video is the stage of a 1280 x 1024 screen.
     const int sizeMode = options.sizeMode >= 0 ? options.sizeMode : 1;
@@ -544,7 +573,7 @@ int runExport(const ExportOptions& options) {
         screen = parseExportSize(options.size);
         if (!screen) {
             std::fprintf(stderr, "photoreel: --size takes even WIDTHxHEIGHT, e.g. 1280x1024\n");
-            return 2;
+            return EXIT_CODE_USAGE;
         }
     } else {
         const playback::StageRect stage =
@@ -552,9 +581,9 @@ int runExport(const ExportOptions& options) {
         screen = platform::Size{stage.width, stage.height};
     }
     FilmPlan plan;
-    if (const std::string problem = planFilm(options, plan); !problem.empty()) {
-        std::fprintf(stderr, "photoreel: %s\n", problem.c_str());
-        return 2;
+    if (const Refusal refused = planFilm(options, plan); refused.exitCode != EXIT_CODE_OK) {
+        std::fprintf(stderr, "photoreel: %s\n", refused.why.c_str());
+        return refused.exitCode;
     }
 
     std::unique_ptr<FrameOutput> output;
@@ -564,7 +593,7 @@ int runExport(const ExportOptions& options) {
         if (failed) {
             std::fprintf(stderr, "photoreel: cannot create %s: %s\n", options.framesDir.c_str(),
                          failed.message().c_str());
-            return 1;
+            return EXIT_CODE_OUTPUT_FAILED;
         }
         output = std::make_unique<PngOutput>(options.framesDir);
     } else {
@@ -580,7 +609,7 @@ int runExport(const ExportOptions& options) {
             std::fprintf(stderr, "photoreel: %s\n", encoder.error().c_str());
             std::error_code ignored;
             std::filesystem::remove(options.output, ignored);
-            return 1;
+            return EXIT_CODE_OUTPUT_FAILED;
         }
         output = std::make_unique<VideoOutput>(std::move(*encoder), options.output);
     }
@@ -656,7 +685,7 @@ int runExport(const ExportOptions& options) {
     }
     if (!error.empty()) {
         std::fprintf(stderr, "photoreel: %s\n", error.c_str());
-        return 1;
+        return EXIT_CODE_OUTPUT_FAILED;
     }
     std::fprintf(stderr,
                  "photoreel: wrote %s: %.2f s of film in %.2f s (%.1fx realtime; the show "

@@ -200,7 +200,8 @@ TEST_F(ExportCommandTest, AFailedExportLeavesNoFile) {
     };
     const Case cases[] = {
         {"odd sides cannot be 4:2:0 encoded", [](ExportOptions& o) { o.size = "641x512"; }, 2},
-        {"the folder is missing", [](ExportOptions& o) { o.output += ".missing/show.mp4"; }, 1},
+        {"the folder is missing", [](ExportOptions& o) { o.output += ".missing/show.mp4"; }, 4},
+        {"no such film", [](ExportOptions& o) { o.film += ".missing"; }, 3},
         {"past the last item", [](ExportOptions& o) { o.fromItem = 3; }, 2},
         {"to before from", [](ExportOptions& o) { o.fromItem = 2, o.toItem = 1; }, 2},
         {"no output at all", [](ExportOptions& o) { o.output.clear(); }, 2},
