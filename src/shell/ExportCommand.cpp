@@ -519,7 +519,7 @@ void addExportCommand(CLI::App& app, ExportOptions& options) {
         "export",
         "Play a film without a screen and write it as a video (.mp4, .mkv or .webm). Films "
         "advanced by hand move on after each item's display time, as if timed; a looping film "
-        "plays once unless --length is given; presentation items show a card naming the file");
+        "plays once unless a length is given; presentation items show a card naming the file");
     command->add_option("film", options.film, "Film package (.flz) or self-running show")
         ->required();
     auto* output =
