@@ -152,8 +152,15 @@ class FrameSampler {
         }
         emitBefore(lock, time);
         changed_ = true;
+        const bool coversScreen =
+            x == 0 && y == 0 && frame.width == screen_.width && frame.height == screen_.height;
+        if (frame.pixels == nullptr || (stale_ && !coversScreen)) {
+            // A cleared screen, or what lies around the stage of a canvas
+            // that held an older frame: black.
+            std::fill(canvas_.begin(), canvas_.end(), std::uint8_t{0});
+        }
+        stale_ = false;
         if (frame.pixels == nullptr) {
-            std::fill(canvas_.begin(), canvas_.end(), std::uint8_t{0});  // a cleared screen
             return;
         }
         // Rows are bottom-up in the frame and on the canvas; y is the
@@ -263,8 +270,14 @@ class FrameSampler {
                    static_cast<std::uint64_t>(time) * static_cast<std::uint64_t>(fps_) &&
                !closed_) {
             if (changed_ || next_ == 0) {
+                // The canvas itself goes out; a finished buffer takes its
+                // place, to be drawn over by the next present.
                 Job picture = takeJob(lock, Job::Picture);
-                picture.bytes.assign(canvas_.begin(), canvas_.end());
+                std::swap(picture.bytes, canvas_);
+                if (canvas_.size() != picture.bytes.size()) {
+                    canvas_.assign(picture.bytes.size(), 0);
+                }
+                stale_ = true;
                 queue(lock, std::move(picture));
                 changed_ = false;
             } else {
@@ -362,6 +375,7 @@ class FrameSampler {
     std::condition_variable room_;
     std::vector<std::uint8_t> canvas_;
     bool changed_ = false;  // the canvas changed since the last picture queued
+    bool stale_ = false;    // the canvas holds an older frame (until the next present)
     std::deque<Job> jobs_;
     std::vector<std::vector<std::uint8_t>> picturePool_;
     std::vector<std::vector<std::uint8_t>> soundPool_;
