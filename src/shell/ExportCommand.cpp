@@ -694,6 +694,7 @@ int runExport(const ExportOptions& options) {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (interrupted != 0) {
+        output->discard();  // also when the signal came as the last frame went out
         std::fprintf(stderr, "photoreel: export stopped; nothing was written\n");
         return 128 + interrupted;  // as a process ended by the signal reports it
     }
