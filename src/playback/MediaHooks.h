@@ -44,6 +44,13 @@ class PresentationHook {
   public:
     virtual ~PresentationHook() = default;
     virtual int launch(const film::FilmItem&) { return -1; }
+    // Where the show cannot be run (while recording), a still stands in for
+    // it: drawn over the stage frame (B,G,R,x, rows bottom-up) before
+    // launch, true when drawn.
+    virtual bool drawStill(const film::FilmItem&, std::uint8_t* /*pixels*/, int /*width*/,
+                           int /*height*/) {
+        return false;
+    }
 };
 
 // Stand-ins until the media players and the launcher are plugged in.

@@ -107,8 +107,10 @@ int PlayerWindow::start() {
     prepareWake_ = clock_.createEvent(EventReset::Auto);
     resumeEvent_ = clock_.createEvent(EventReset::Manual);
     resumeEvent_->set();
-    loop_ = film_->loop();
-    playMode_ = film_->playMode();
+    loop_ = options_.playOnce ? 0 : film_->loop();
+    playMode_ = options_.manualAsTimed && film_->playMode() == film::PLAYMODE_MANUAL
+                    ? film::PLAYMODE_TIMED
+                    : film_->playMode();
     clipFitFlag_ = film_->clipFitFlag();
     const std::string music = film_->musicPath();
     if (!music.empty()) {
@@ -249,13 +251,13 @@ void PlayerWindow::prepareThreadBody() {
             continue;
         }
         const film::FilmItem current = currentItemCopy();
-        film::FilmItem next = film_->getItem(current.number + 1);
+        film::FilmItem next = itemAfter(current.number);
         if (prepared_) {
             prepareWake_->wait(100);  // woken when the step wants the next item
             continue;
         }
         if (next.number == -1) {
-            next = film_->getItem(1);  // used only by a looping film
+            next = film_->getItem(options_.firstItem);  // used only by a looping film
         }
         bool ok = false;
         {
@@ -312,16 +314,25 @@ void PlayerWindow::postEscapeToParent() {
     platform_.messages().postMessage({WM_KEYDOWN, static_cast<std::uintptr_t>(VK_ESCAPE), 1});
 }
 
+film::FilmItem PlayerWindow::itemAfter(int number) const {
+    if (options_.lastItem > 0 && number >= options_.lastItem) {
+        film::FilmItem end;
+        end.number = -1;
+        return end;
+    }
+    return film_->getItem(number + 1);
+}
+
 void PlayerWindow::step() {
     const Millis stepStart = clock_.nowMs();
     const film::FilmItem current = currentItemCopy();
-    film::FilmItem next = film_->getItem(current.number + 1);
+    film::FilmItem next = itemAfter(current.number);
     if (next.number == -1) {
         if (!loop_) {
             postEscapeToParent();
             return;
         }
-        next = film_->getItem(1);
+        next = film_->getItem(options_.firstItem);
     }
     stepTimer_->stop();
 
@@ -404,6 +415,14 @@ void PlayerWindow::step() {
         currentOverlay = currentOverlay_;
     }
     if (next.type == film::ITEM_SHOW) {
+        bool drawn = false;
+        compositor_->drawOnPresented([&](std::uint8_t* pixels) {
+            drawn = presentations_->drawStill(next, pixels, compositor_->stageWidth(),
+                                              compositor_->stageHeight());
+        });
+        if (drawn) {
+            compositor_->present(*window_, FrameCompositor::Source::Presented);
+        }
         // The viewer runs outside the lock: it may take minutes.
         presentations_->launch(next);
     }

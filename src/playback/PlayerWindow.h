@@ -22,6 +22,13 @@ struct PlayerOptions {
     int frameMs = 55;        // least time between transition and title frames
     bool fillStage = false;  // largest even 4:3 stage instead of the four fixed sizes
     std::uint32_t effectSeed = 0;
+    // A part of the film, numbered as the film numbers its items (from 1):
+    // a looping show comes back to firstItem, and the show ends (or loops)
+    // after lastItem (0: the film's last).
+    int firstItem = 1;
+    int lastItem = 0;
+    bool playOnce = false;       // a looping film ends after its last item all the same
+    bool manualAsTimed = false;  // a film advanced by hand moves on by its display times
 };
 
 // Plays one film on the main window's screen: the stage, the frame
@@ -67,6 +74,8 @@ class PlayerWindow final : public ShowPlayer {
     void requestAdvance();
 
     void step();
+    // The item after number in this show, or one numbered -1 past its end.
+    film::FilmItem itemAfter(int number) const;
     int transition(const imaging::Picture* currentPicture, const imaging::Picture* currentOverlay,
                    const SourceRect& currentRect, const imaging::Picture* nextPicture,
                    const imaging::Picture* nextOverlay, const SourceRect& nextRect, int effect,

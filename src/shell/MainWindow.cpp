@@ -70,7 +70,7 @@ void MainWindow::onCreate() {
     }
     loader_ = std::make_unique<film::FilmLoader>(
         platform_.dialogs(), *tempDirectory_,
-        film::presentationViewerAvailable(platform_.settings()) == 1);
+        keepPresentations_ || film::presentationViewerAvailable(platform_.settings()) == 1);
     progress_ = std::make_unique<ProgressDialog>("Processing");
     progress_->setOwner(*window_);
     loader_->setProgress(progress_.get());

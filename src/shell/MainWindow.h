@@ -45,6 +45,10 @@ class MainWindow {
     // to the player while there is one; keys always come here first.
     void dispatch(const platform::Message& message);
 
+    // Keeps presentation items even without a viewer to run them: a
+    // recording shows them as stills. Set before create.
+    void keepPresentations() { keepPresentations_ = true; }
+
     bool hasPlayer() const { return player_ != nullptr; }
     bool isTornDown() const { return tornDown_; }
     // The loader's findings, for tests: null before creation and after Esc.
@@ -73,6 +77,7 @@ class MainWindow {
     std::unique_ptr<ProgressDialog> progress_;
     std::unique_ptr<playback::ShowPlayer> player_;
     bool mediaGraphAvailable_ = false;
+    bool keepPresentations_ = false;
 
     // The loader pumps messages while it detaches a package, so this window
     // is re-entered during onCreate(); Esc and close then wait for the load

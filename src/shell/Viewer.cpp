@@ -25,6 +25,9 @@ int runViewer(platform::Platform& platform, const ViewerOptions& options,
     }
 
     MainWindow mainWindow(platform, options.filmPath, std::move(playerFactory));
+    if (options.keepPresentations) {
+        mainWindow.keepPresentations();
+    }
     std::string error;
     if (!mainWindow.create(options.windowMode, options.windowedSize, &error)) {
         std::fprintf(stderr, "photoreel: %s\n", error.c_str());

@@ -12,6 +12,7 @@ struct ViewerOptions {
     std::string filmPath;  // empty: look in our own executable, then ask
     platform::WindowMode windowMode = platform::WindowMode::FullScreen;
     platform::Size windowedSize{1024, 768};
+    bool keepPresentations = false;  // see MainWindow::keepPresentations
 };
 
 // Exit code when no window can be opened (no display). Every other way out

@@ -38,6 +38,7 @@ done <<'TABLE'
 0 | info --help
 0 | extract --help
 0 | pack --help
+0 | export --help
 0 | info film.flz
 2 | --bogus
 2 | --frame-ms 0 film.flz
@@ -47,6 +48,8 @@ done <<'TABLE'
 2 | info --bogus film.flz
 2 | extract film.flz
 2 | pack photo.jpg
+2 | export film.flz
+2 | export film.flz -o out.mp4 --from-item 2
 2 | pack -o out.flz --transition 200 photo.jpg
 3 | info missing.flz
 3 | info text.flz
@@ -56,8 +59,12 @@ done <<'TABLE'
 3 | pack -o out.flz text.flz
 3 | pack -o out.flz --music missing.mp3 photo.jpg
 3 | pack -o out.flz missing.json
+3 | export missing.flz -o out.mp4
+3 | export text.flz -o out.mp4
 4 | pack -o no-such-dir/out.flz photo.jpg
 4 | extract film.flz a-file/out
+4 | export film.flz -o no-such-dir/out.mp4
+4 | export film.flz --frames a-file/frames
 TABLE
 
 # A .flz that is no film, opened as from a file manager, is named on stderr

@@ -81,6 +81,49 @@ TEST(VideoEncoderTest, SoundStaysInStepWithThePictures) {
     }
 }
 
+// Sound that runs on past the pictures (three seconds of tone, given before
+// a second of pictures) is cut at the last picture; repeated frames count as
+// frames.
+TEST(VideoEncoderTest, SoundEndsWithTheLastPicture) {
+    auto dir = TempDirectory::create();
+    ASSERT_TRUE(dir);
+    for (const char* name : {"long.mp4", "long.webm"}) {
+        SCOPED_TRACE(name);
+        VideoEncoderOptions options;
+        options.path = dir->path() + "/" + name;
+        options.width = 64;
+        options.height = 48;
+        options.fps = 25;
+        auto encoder = VideoEncoder::open(options);
+        ASSERT_TRUE(encoder) << encoder.error();
+        std::vector<std::int16_t> sound(44100 * 2 * 3);
+        for (std::size_t i = 0; i < sound.size(); ++i) {
+            sound[i] = static_cast<std::int16_t>((i / 2) % 100 < 50 ? 8000 : -8000);
+        }
+        ASSERT_TRUE((*encoder)->addAudio(sound.data(), sound.size() / 2));
+        std::vector<std::uint8_t> grey(64 * 48 * 4, 128);
+        ASSERT_TRUE((*encoder)->addFrame({grey.data(), 64, 48}));
+        for (int i = 1; i < 25; ++i) {
+            ASSERT_TRUE((*encoder)->repeatFrame());
+        }
+        ASSERT_TRUE((*encoder)->finish());
+        encoder->reset();
+
+        // Both streams together: the container's duration is the longer.
+        const double length = std::atof(runAndRead("ffprobe -v error -show_entries format=duration "
+                                                   "-of default=noprint_wrappers=1:nokey=1 '" +
+                                                   options.path + "'")
+                                            .c_str());
+        EXPECT_NEAR(length, 1.0, 1.0 / 25 + 0.01);
+        EXPECT_GT(loudness(options.path, 0.5, 0.4), 5000.0);
+        const std::string frames = runAndRead(
+            "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+            "stream=nb_read_frames -of default=noprint_wrappers=1:nokey=1 '" +
+            options.path + "'");
+        EXPECT_EQ(std::atoi(frames.c_str()), 25);
+    }
+}
+
 TEST(VideoEncoderTest, RefusesWhatCannotBeEncoded) {
     auto dir = TempDirectory::create();
     ASSERT_TRUE(dir);

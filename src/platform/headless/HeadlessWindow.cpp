@@ -26,6 +26,21 @@ void HeadlessWindow::present(const FrameView& frame, int x, int y) {
         return;
     }
     const Millis now = clock_.nowMs();
+    FrameSink sink;
+    {
+        std::lock_guard lock(mutex_);
+        sink = sink_;
+    }
+    if (sink) {
+        // The sink keeps what it needs; hashing and copying every frame
+        // here would cost the export as much as composing it.
+        {
+            std::lock_guard lock(mutex_);
+            frames_.push_back({now, x, y, frame.width, frame.height, 0, 0});
+        }
+        sink(frame, x, y, now);
+        return;
+    }
     const std::uint64_t hash = hashPixels(frame);
     std::uint32_t centre = 0;
     std::memcpy(&centre,
@@ -33,17 +48,10 @@ void HeadlessWindow::present(const FrameView& frame, int x, int y) {
                                 static_cast<std::size_t>(frame.width / 2)) *
                                    4,
                 4);
-    FrameSink sink;
-    {
-        std::lock_guard lock(mutex_);
-        frames_.push_back({now, x, y, frame.width, frame.height, hash, centre});
-        lastFrame_.assign(frame.pixels,
-                          frame.pixels + static_cast<std::size_t>(frame.width) * frame.height * 4);
-        sink = sink_;
-    }
-    if (sink) {
-        sink(frame, x, y, now);
-    }
+    std::lock_guard lock(mutex_);
+    frames_.push_back({now, x, y, frame.width, frame.height, hash, centre});
+    lastFrame_.assign(frame.pixels,
+                      frame.pixels + static_cast<std::size_t>(frame.width) * frame.height * 4);
 }
 
 void HeadlessWindow::clear() {

@@ -22,7 +22,8 @@ std::uint64_t hashPixels(const FrameView& frame);
 
 // An offscreen window: it records every frame presented (time, place and a
 // hash) and keeps a copy of the last one. A sink sees each frame as it is
-// presented (video export); clear() reaches it as an empty frame.
+// presented (video export) instead: the window then records time and place
+// only (hash 0) and keeps no copy. clear() reaches it as an empty frame.
 class HeadlessWindow final : public Window {
   public:
     using FrameSink = std::function<void(const FrameView& frame, int x, int y, Millis time)>;

@@ -52,8 +52,14 @@ struct VideoEncoder::State {
     bool finished = false;
     std::int64_t videoFrames = 0;
     std::int64_t audioSamples = 0;  // at the encoder's rate, sent to the encoder
-    std::int64_t inputSamples = 0;  // at 44100 Hz, received
+    std::int64_t inputSamples = 0;  // at 44100 Hz, passed on to the resampler
+    // Sound received ahead of the pictures (interleaved stereo at 44100 Hz):
+    // it is passed on only as far as the pictures reach, so a track that
+    // runs on past the last picture is cut there.
+    std::vector<std::int16_t> pending;
+    std::size_t pendingStart = 0;  // samples of pending already passed on
     int fps = 30;
+    AVFrame* lastPicture = nullptr;  // the last converted picture, for repeats
 
     ~State() {
         if (headerWritten && !finished) {
@@ -67,6 +73,7 @@ struct VideoEncoder::State {
             av_audio_fifo_free(fifo);
         }
         av_frame_free(&picture);
+        av_frame_free(&lastPicture);
         av_frame_free(&sound);
         av_packet_free(&packet);
         if (format != nullptr) {
@@ -124,15 +131,74 @@ struct VideoEncoder::State {
         return true;
     }
 
-    Result<bool> pushAudio(const std::uint8_t* const* input, int count) {
-        const int room = swr_get_out_samples(resampler, count);
-        std::vector<std::uint8_t*> planes(static_cast<std::size_t>(audio->ch_layout.nb_channels));
-        std::vector<std::vector<float>> buffers(planes.size());
-        for (std::size_t i = 0; i < planes.size(); ++i) {
-            buffers[i].resize(static_cast<std::size_t>(std::max(room, 1)) *
-                              (av_sample_fmt_is_planar(audio->sample_fmt) ? 1 : planes.size()));
-            planes[i] = reinterpret_cast<std::uint8_t*>(buffers[i].data());
+    // The samples the pictures written so far reach, at 44100 Hz.
+    std::int64_t audioLimit() const { return videoFrames * kInputRate / fps; }
+
+    // Passes pending sound on up to the pictures' end; with pad, silence
+    // fills up to there and whatever lies beyond is dropped.
+    Result<bool> releaseAudio(bool pad) {
+        const std::int64_t limit = audioLimit();
+        const std::int64_t available =
+            static_cast<std::int64_t>((pending.size() - pendingStart) / 2);
+        const std::int64_t count =
+            std::min(available, std::max<std::int64_t>(limit - inputSamples, 0));
+        if (count > 0) {
+            const std::uint8_t* input[1] = {
+                reinterpret_cast<const std::uint8_t*>(pending.data() + pendingStart)};
+            inputSamples += count;
+            pendingStart += static_cast<std::size_t>(count) * 2;
+            auto pushed = pushAudio(input, static_cast<int>(count));
+            if (!pushed) {
+                return pushed;
+            }
         }
+        if (pendingStart == pending.size() || pendingStart > (1u << 20)) {
+            pending.erase(pending.begin(),
+                          pending.begin() + static_cast<std::ptrdiff_t>(pendingStart));
+            pendingStart = 0;
+        }
+        if (!pad) {
+            return true;
+        }
+        pending.clear();
+        pendingStart = 0;
+        if (limit > inputSamples) {
+            const std::vector<std::int16_t> silence(
+                static_cast<std::size_t>(limit - inputSamples) * 2, 0);
+            const std::uint8_t* input[1] = {reinterpret_cast<const std::uint8_t*>(silence.data())};
+            const int missing = static_cast<int>(limit - inputSamples);
+            inputSamples = limit;
+            return pushAudio(input, missing);
+        }
+        return true;
+    }
+
+    std::vector<std::vector<float>> resampled;  // reused between calls
+    std::vector<std::uint8_t*> resampledPlanes;
+
+    Result<bool> sendPicture(AVFrame* frame) {
+        frame->pts = videoFrames++;
+        auto sent = encode(video, videoStream, frame);
+        if (!sent) {
+            return sent;
+        }
+        return audio != nullptr ? releaseAudio(false) : Result<bool>(true);
+    }
+
+    Result<bool> pushAudio(const std::uint8_t* const* input, int count) {
+        const int room = std::max(swr_get_out_samples(resampler, count), 1);
+        const std::size_t channels = static_cast<std::size_t>(audio->ch_layout.nb_channels);
+        resampled.resize(channels);
+        resampledPlanes.resize(channels);
+        for (std::size_t i = 0; i < channels; ++i) {
+            const std::size_t wanted = static_cast<std::size_t>(room) *
+                                       (av_sample_fmt_is_planar(audio->sample_fmt) ? 1 : channels);
+            if (resampled[i].size() < wanted) {
+                resampled[i].resize(wanted);
+            }
+            resampledPlanes[i] = reinterpret_cast<std::uint8_t*>(resampled[i].data());
+        }
+        std::vector<std::uint8_t*>& planes = resampledPlanes;
         const int converted = swr_convert(resampler, planes.data(), room,
                                           const_cast<const std::uint8_t**>(input), count);
         if (converted < 0) {
@@ -154,6 +220,8 @@ std::int64_t VideoEncoder::framesWritten() const {
 }
 
 Result<std::unique_ptr<VideoEncoder>> VideoEncoder::open(const VideoEncoderOptions& options) {
+    // Only errors: the codecs' statistics would break the progress line.
+    av_log_set_level(AV_LOG_ERROR);
     if (options.width <= 0 || options.height <= 0 || options.width % 2 != 0 ||
         options.height % 2 != 0) {
         return Error{"the video size must be even on both sides"};
@@ -245,11 +313,13 @@ Result<std::unique_ptr<VideoEncoder>> VideoEncoder::open(const VideoEncoderOptio
     }
 
     state->picture = av_frame_alloc();
+    state->lastPicture = av_frame_alloc();
     state->picture->format = AV_PIX_FMT_YUV420P;
     state->picture->width = options.width;
     state->picture->height = options.height;
     state->packet = av_packet_alloc();
-    if (av_frame_get_buffer(state->picture, 0) < 0 || state->packet == nullptr) {
+    if (av_frame_get_buffer(state->picture, 0) < 0 || state->packet == nullptr ||
+        state->lastPicture == nullptr) {
         return Error{"out of memory for the video"};
     }
     state->scaler =
@@ -279,6 +349,8 @@ Result<bool> VideoEncoder::addFrame(const FrameView& frame) {
         frame.pixels == nullptr) {
         return Error{"frame of the wrong size"};
     }
+    // Drop our reference first so the conversion reuses the same buffer.
+    av_frame_unref(s.lastPicture);
     if (av_frame_make_writable(s.picture) < 0) {
         return Error{"out of memory for the video"};
     }
@@ -287,8 +359,19 @@ Result<bool> VideoEncoder::addFrame(const FrameView& frame) {
     const std::uint8_t* source[1] = {frame.pixels + rowBytes * (frame.height - 1)};
     const int stride[1] = {-frame.width * 4};
     sws_scale(s.scaler, source, stride, 0, frame.height, s.picture->data, s.picture->linesize);
-    s.picture->pts = s.videoFrames++;
-    return s.encode(s.video, s.videoStream, s.picture);
+    // Our own reference to the converted picture, for repeats.
+    if (av_frame_ref(s.lastPicture, s.picture) < 0) {
+        return Error{"out of memory for the video"};
+    }
+    return s.sendPicture(s.lastPicture);
+}
+
+Result<bool> VideoEncoder::repeatFrame() {
+    State& s = *state_;
+    if (s.lastPicture->data[0] == nullptr) {
+        return Error{"no frame to repeat"};
+    }
+    return s.sendPicture(s.lastPicture);
 }
 
 Result<bool> VideoEncoder::addAudio(const std::int16_t* samples, std::size_t frames) {
@@ -296,9 +379,8 @@ Result<bool> VideoEncoder::addAudio(const std::int16_t* samples, std::size_t fra
     if (s.audio == nullptr || frames == 0) {
         return true;
     }
-    const std::uint8_t* input[1] = {reinterpret_cast<const std::uint8_t*>(samples)};
-    s.inputSamples += static_cast<std::int64_t>(frames);
-    return s.pushAudio(input, static_cast<int>(frames));
+    s.pending.insert(s.pending.end(), samples, samples + frames * 2);
+    return s.releaseAudio(false);
 }
 
 Result<bool> VideoEncoder::finish() {
@@ -307,15 +389,11 @@ Result<bool> VideoEncoder::finish() {
         return true;
     }
     if (s.audio != nullptr) {
-        // Silence up to the end of the pictures, so both tracks end together.
-        const std::int64_t wanted = s.videoFrames * kInputRate / s.fps;
-        if (wanted > s.inputSamples) {
-            std::vector<std::int16_t> silence(static_cast<std::size_t>(wanted - s.inputSamples) * 2,
-                                              0);
-            auto added = addAudio(silence.data(), silence.size() / 2);
-            if (!added) {
-                return added;
-            }
+        // Both tracks end with the last picture: silence fills a short
+        // track, a long one is cut.
+        auto released = s.releaseAudio(true);
+        if (!released) {
+            return released;
         }
         const int tail = static_cast<int>(swr_get_delay(s.resampler, s.audio->sample_rate));
         if (tail > 0) {

@@ -31,9 +31,13 @@ class VideoEncoder {
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
     Result<bool> addFrame(const FrameView& frame);
+    // The last frame once more, without converting it again (a still screen).
+    Result<bool> repeatFrame();
+    // Sound may arrive ahead of the pictures; it is written only as far as
+    // the pictures reach.
     Result<bool> addAudio(const std::int16_t* samples, std::size_t frames);
-    // Pads the audio with silence to the video's length, drains the
-    // encoders and writes the trailer.
+    // Pads the audio with silence to the video's length or cuts it there,
+    // drains the encoders and writes the trailer.
     Result<bool> finish();
 
     std::int64_t framesWritten() const;
