@@ -78,6 +78,7 @@ done
 ((${#pictures[@]} >= 3)) || fail "the clip rectangle showed ${#pictures[@]} different pictures"
 [[ -n $still ]] || fail "the last-frame still never showed"
 
+window=$(current_player_window)
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key --window "$window" Escape
 for _ in $(seq 40); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.05; done

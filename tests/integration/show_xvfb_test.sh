@@ -59,6 +59,7 @@ for _ in $(seq 150); do
 done
 [[ $seen == " red green blue" ]] || fail "the stage centre showed:$seen (expected red green blue)"
 
+window=$(current_player_window)
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key --window "$window" Escape
 for _ in $(seq 40); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.05; done

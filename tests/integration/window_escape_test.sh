@@ -65,6 +65,7 @@ done
 [[ $(wc -l <<<"$colours") -eq 1 ]] && grep -q "#000000" <<<"$colours" ||
   fail "the screen is not all black: $colours"
 
+window=$(current_player_window)
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 start=$(date +%s%N)
 xdotool key --window "$window" Escape

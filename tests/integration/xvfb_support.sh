@@ -10,3 +10,10 @@ start_xvfb() {
   [[ -s $dir/display ]] || fail "Xvfb did not start: $(cat "$dir/xvfb.log")"
   export DISPLAY=":$(cat "$dir/display")"
 }
+
+# The player's window as it is now: SDL may replace the first X window it
+# makes when it sets up its renderer, so an id found at start-up can be gone
+# by the time a key is sent.
+current_player_window() {
+  xdotool search --classname FilmPlayer 2>/dev/null | tail -n 1
+}
