@@ -50,18 +50,25 @@ void unregisterLive(const std::string& path) {
     }
 }
 
-// Removes a directory of regular files (we create no subdirectories).
+// Removes a directory of regular files (we create no subdirectories). At exit
+// another thread may still be writing files into it, so the listing is
+// repeated until the directory itself is gone.
 void removeFlatDirectory(const char* dirPath) {
-    if (DIR* dir = opendir(dirPath)) {
-        int dirFd = dirfd(dir);
-        while (dirent* entry = readdir(dir)) {
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-                unlinkat(dirFd, entry->d_name, 0);
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (DIR* dir = opendir(dirPath)) {
+            int dirFd = dirfd(dir);
+            while (dirent* entry = readdir(dir)) {
+                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+                    unlinkat(dirFd, entry->d_name, 0);
+                }
             }
+            closedir(dir);
         }
-        closedir(dir);
+        if (rmdir(dirPath) == 0 || (errno != ENOTEMPTY && errno != EEXIST)) {
+            return;
+        }
     }
-    rmdir(dirPath);
 }
 
 }  // namespace
