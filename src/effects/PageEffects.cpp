@@ -79,8 +79,16 @@ constexpr double SPECULAR = 0.5;
 constexpr double SPECULAR_POWER = 24.0;
 // Darkest point of the shadow, right at the bend.
 constexpr double SHADOW_DEPTH = 0.45;
-// How far the shadow reaches behind the bend, in radii; within the table.
-constexpr double SHADOW_REACH = 0.5;
+// How far the shadow reaches behind the bend, in steps of the bend table
+// past q = 1; within the table.
+constexpr int SHADOW_STEPS = BEND_STEPS / 2;
+constexpr double SHADOW_REACH = static_cast<double>(SHADOW_STEPS) / BEND_STEPS;
+
+// The first step of the bend table (q as a step index) of each part of a
+// row; the front's end is the page's own.
+constexpr std::int64_t FIRST_TO_STEP = BEND_STEPS + SHADOW_STEPS;
+constexpr std::int64_t FIRST_SHADOW_STEP = BEND_STEPS + 1;
+constexpr std::int64_t FIRST_BEND_STEP = 0;
 
 struct Light {
     double ls, lz, hs, hz;  // unit light and half vectors in the (s, z) plane
@@ -206,8 +214,8 @@ int PageEffect::begin(const PictureFrameBlock& block) {
     const double scale = std::min(w, h) / REFERENCE_SIDE;
     try {
         bend_ = buildBend(fold_, flatBack_);
-        reach_.resize(bend_.size());
-        spans_.resize(TILE_ROWS);
+        steps_.resize(bend_.size());
+        rows_.resize(TILE_ROWS);
         if (wholeUse_) {
             const Preset preset =
                 fold_ == Fold::Curl ? CURL_PRESETS[presetIndex_] : ROLL_PRESETS[presetIndex_];
@@ -225,8 +233,8 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         }
     } catch (const std::bad_alloc&) {
         bend_ = {};
-        reach_ = {};
-        spans_ = {};
+        steps_ = {};
+        rows_ = {};
         pages_ = {};
         return 0;
     }
@@ -254,8 +262,8 @@ int PageEffect::frame(const PictureFrameBlock& block) {
 
 int PageEffect::end(const PictureFrameBlock&) {
     bend_ = {};
-    reach_ = {};
-    spans_ = {};
+    steps_ = {};
+    rows_ = {};
     pages_ = {};
     width_ = 0;
     height_ = 0;
@@ -292,12 +300,8 @@ PageEffect::Bend PageEffect::bendAt(const Page& page, std::int64_t progress) con
     return bend;
 }
 
-void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) {
-    const Bend bend = bendAt(page, progress);
-
-    // Where the paper of each step of the bend lay, in whole pixels from the
-    // pixel that shows it; NO_PAPER where there is none, which no bounds
-    // check passes.
+void PageEffect::fillSteps(const Page& page, const Bend& bend) {
+    // NO_PAPER where there is none, which no bounds check passes.
     const auto offset = [&](std::int32_t tau, std::int64_t unit) {
         if (tau < 0) {
             return NO_PAPER;
@@ -305,131 +309,220 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std:
         const std::int64_t t = (bend.r * tau) >> 16;
         return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
     };
+    const std::size_t firstShadow = FIRST_SHADOW_STEP - BEND_FIRST_Q * BEND_STEPS;
     for (std::size_t i = 0; i < bend_.size(); ++i) {
         const BendEntry& e = bend_[i];
-        reach_[i] = {offset(e.top.tau, page.ux),    offset(e.top.tau, page.uy),
-                     offset(e.inside.tau, page.ux), offset(e.inside.tau, page.uy),
-                     offset(e.shadowTau, page.ux),  offset(e.shadowTau, page.uy)};
+        if (i < firstShadow) {
+            steps_[i] = {offset(e.top.tau, page.ux),
+                         offset(e.top.tau, page.uy),
+                         offset(e.inside.tau, page.ux),
+                         offset(e.inside.tau, page.uy),
+                         e.top.mul,
+                         e.top.add,
+                         e.inside.mul,
+                         e.inside.add};
+        } else {
+            steps_[i] = {offset(e.shadowTau, page.ux),
+                         offset(e.shadowTau, page.uy),
+                         NO_PAPER,
+                         NO_PAPER,
+                         e.shadowMul,
+                         0,
+                         256,
+                         0};
+        }
     }
+}
 
-    // Pixels with s below sLow show the incoming picture, above sHigh the
-    // outgoing one; only those between need a look at the bend.
-    const std::int64_t margin = 2 * ONE;
-    const std::int64_t sLow =
-        bend.c - std::llround(static_cast<double>(bend.r) * (1.0 + SHADOW_REACH)) - margin;
-    std::int64_t sHigh = bend.c + bend.r;
-    if (fold_ == Fold::Curl) {
-        sHigh = std::max(sHigh, 2 * bend.c - bend.piR - page.sMin);
+PageEffect::RowParts PageEffect::rowParts(const Page& page, const Bend& bend, std::int64_t frontEnd,
+                                          int y) const {
+    // Along the row q = qRow - x * qStep, stepped the same way by the part
+    // loops, so a part's columns hold exactly its steps of the table.
+    const std::int64_t qRow = (bend.c - y * page.uy) * bend.qScale;
+    const std::int64_t qStep = page.ux * bend.qScale;
+    const std::int64_t firsts[PART_COUNT - 1] = {FIRST_TO_STEP, FIRST_SHADOW_STEP, FIRST_BEND_STEP,
+                                                 frontEnd};
+    const int x1 = page.x0 + page.width;
+    RowParts row{};
+    row.rising = qStep < 0;
+    row.edge[0] = page.x0;
+    row.edge[PART_COUNT] = x1;
+    for (int k = 0; k < PART_COUNT - 1; ++k) {
+        const std::int64_t q =
+            firsts[row.rising ? PART_COUNT - 2 - k : k] * (std::int64_t{1} << 32);
+        std::int64_t x;
+        if (qStep > 0) {
+            x = floorDiv(qRow - q, qStep) + 1;  // the first column below q
+        } else if (qStep < 0) {
+            x = -floorDiv(qRow - q, -qStep);  // the first column at or above q
+        } else {
+            x = qRow >= q ? x1 : page.x0;
+        }
+        row.edge[k + 1] = static_cast<int>(std::clamp<std::int64_t>(x, row.edge[k], x1));
     }
-    sHigh += margin;
+    return row;
+}
+
+void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) {
+    const Bend bend = bendAt(page, progress);
+    fillSteps(page, bend);
+    // A roll's front ends with the roll; a curl's flap reaches as far past
+    // the bend as the paper it has taken up, less the bend itself.
+    std::int64_t frontEnd = BEND_FIRST_Q * BEND_STEPS;
+    if (fold_ == Fold::Curl) {
+        const std::int64_t flapEnd = 2 * bend.c - bend.piR - page.sMin + 2 * ONE;
+        frontEnd =
+            std::min<std::int64_t>(FIRST_BEND_STEP, ((bend.c - flapEnd) * bend.qScale) >> 32);
+    }
 
     const int w = block.width;
     const int x0 = page.x0;
     const int x1 = page.x0 + page.width;
     const int y1 = page.y0 + page.height;
-    // Rows split into what is still flat on either side, copied whole, and
-    // an active part between. The active parts go in tiles: the paper they
-    // show comes from mirrored places, which a tile keeps closer together.
+    // Rows split into parts; the flat ones are copied whole, the others go
+    // in tiles: the paper they show comes from mirrored places, which a tile
+    // keeps closer together.
     for (int tileY = page.y0; tileY < y1; tileY += TILE_ROWS) {
         const int tileYEnd = std::min(y1, tileY + TILE_ROWS);
         int tileBegin = x1;
         int tileEnd = x0;
         for (int y = tileY; y < tileYEnd; ++y) {
-            const std::int64_t sRow = y * page.uy;
-            int activeBegin = x0;
-            int activeEnd = x1;
-            bool toOnLeft = page.ux > 0;
-            if (page.ux == 0) {
-                // The whole row lies at one distance: all active, or all the
-                // left side of an empty active part.
-                if (sRow < sLow || sRow > sHigh) {
-                    toOnLeft = sRow < sLow;
-                    activeBegin = activeEnd = x1;
-                }
-            } else {
-                const std::int64_t xLow = floorDiv(sLow - sRow, page.ux);
-                const std::int64_t xHigh = floorDiv(sHigh - sRow, page.ux);
-                const std::int64_t lo = std::min(xLow, xHigh) - 1;
-                const std::int64_t hi = std::max(xLow, xHigh) + 2;
-                activeBegin = static_cast<int>(std::clamp<std::int64_t>(lo, x0, x1));
-                activeEnd = static_cast<int>(std::clamp<std::int64_t>(hi, activeBegin, x1));
-            }
+            const RowParts row = rowParts(page, bend, frontEnd, y);
             Pixel* out = rowOf(block.out, w, y);
-            const Pixel* left = rowOf(toOnLeft ? block.to : block.from, w, y);
-            const Pixel* right = rowOf(toOnLeft ? block.from : block.to, w, y);
-            copyPixels(out + x0, left + x0, activeBegin - x0);
-            copyPixels(out + activeEnd, right + activeEnd, x1 - activeEnd);
-            spans_[static_cast<std::size_t>(y - tileY)] = {activeBegin, activeEnd};
-            if (activeBegin < activeEnd) {
-                tileBegin = std::min(tileBegin, activeBegin);
-                tileEnd = std::max(tileEnd, activeEnd);
+            for (int i = 0; i < PART_COUNT; ++i) {
+                const int part = row.rising ? PART_COUNT - 1 - i : i;
+                const int begin = row.edge[i];
+                const int end = row.edge[i + 1];
+                if (part == PART_TO) {
+                    copyPixels(out + begin, rowOf(block.to, w, y) + begin, end - begin);
+                } else if (part == PART_FROM) {
+                    copyPixels(out + begin, rowOf(block.from, w, y) + begin, end - begin);
+                } else if (begin < end) {
+                    tileBegin = std::min(tileBegin, begin);
+                    tileEnd = std::max(tileEnd, end);
+                }
             }
+            rows_[static_cast<std::size_t>(y - tileY)] = row;
         }
         for (int tileX = tileBegin; tileX < tileEnd; tileX += TILE_COLUMNS) {
             for (int y = tileY; y < tileYEnd; ++y) {
-                const auto [activeBegin, activeEnd] = spans_[static_cast<std::size_t>(y - tileY)];
-                drawSpan(block, page, bend, y, std::max(activeBegin, tileX),
-                         std::min(activeEnd, tileX + TILE_COLUMNS));
+                const RowParts& row = rows_[static_cast<std::size_t>(y - tileY)];
+                for (int i = 0; i < PART_COUNT; ++i) {
+                    const int part = row.rising ? PART_COUNT - 1 - i : i;
+                    const int begin = std::max(row.edge[i], tileX);
+                    const int end = std::min(row.edge[i + 1], tileX + TILE_COLUMNS);
+                    if (begin >= end) {
+                        continue;
+                    }
+                    if (part == PART_SHADOW) {
+                        drawShadow(block, page, bend, y, begin, end);
+                    } else if (part == PART_BEND) {
+                        drawBend(block, page, bend, y, begin, end);
+                    } else if (part == PART_FRONT) {
+                        drawFront(block, page, bend, y, begin, end);
+                    }
+                }
             }
         }
     }
 }
 
-void PageEffect::drawSpan(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
-                          int begin, int end) const {
+namespace {
+
+// Whether the pixel (x, y) of the picture lies on the page at (x0, y0)
+// with the given size.
+bool onPage(int x, int y, int x0, int y0, unsigned width, unsigned height) {
+    return static_cast<unsigned>(x - x0) < width && static_cast<unsigned>(y - y0) < height;
+}
+
+}  // namespace
+
+void PageEffect::drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                            int y, int begin, int end) const {
     const int w = block.width;
-    const int x0 = page.x0;
-    const int x1 = page.x0 + page.width;
-    const int y0 = page.y0;
-    const int y1 = page.y0 + page.height;
-    const auto onPage = [&](std::int64_t sx, std::int64_t sy) {
-        return sx >= x0 && sx < x1 && sy >= y0 && sy < y1;
-    };
-    const Pixel* from = block.from;
-    const Pixel* fromRow = rowOf(block.from, w, y);
     const Pixel* toRow = rowOf(block.to, w, y);
     Pixel* out = rowOf(block.out, w, y);
-    const bool curl = fold_ == Fold::Curl;
-    int px = begin;
-    // The paper (dx, dy) pixels away from the one drawn.
-    const auto paper = [&](std::int32_t dx, std::int32_t dy) {
-        return fromRow + px + std::ptrdiff_t{dy} * w + dx;
-    };
-
-    std::int64_t s = y * page.uy + std::int64_t{begin} * page.ux;
-    // q in steps of the bend table, stepped along the row without a
-    // multiplication per pixel.
-    std::int64_t q = (bend.c - s) * bend.qScale;
+    const Step* steps = steps_.data() - BEND_FIRST_Q * BEND_STEPS;
     const std::int64_t qStep = page.ux * bend.qScale;
-    for (; px < end; ++px, s += page.ux, q -= qStep) {
-        const std::int64_t qi = q >> 32;
-        if (qi > BEND_LAST_Q * BEND_STEPS) {
-            out[px] = toRow[px];
-        } else if (qi >= BEND_FIRST_Q * BEND_STEPS) {
-            const std::size_t i = static_cast<std::size_t>(qi - BEND_FIRST_Q * BEND_STEPS);
-            const BendEntry& e = bend_[i];
-            const Reach& at = reach_[i];
-            if (qi > BEND_STEPS) {
-                // No shadow where no paper has been lifted yet.
-                const bool cast = onPage(px + at.shadowX, y + at.shadowY);
-                out[px] = cast ? shade(toRow[px], e.shadowMul, 0) : toRow[px];
-            } else if (onPage(px + at.topX, y + at.topY)) {
-                out[px] = shade(*paper(at.topX, at.topY), e.top.mul, e.top.add);
-            } else if (onPage(px + at.insideX, y + at.insideY)) {
-                out[px] = shade(*paper(at.insideX, at.insideY), e.inside.mul, e.inside.add);
-            } else {
-                out[px] = qi >= 0 ? toRow[px] : fromRow[px];
-            }
-        } else if (curl) {
-            // The flat folded-back paper: it lay pi r + 2 (s - c) behind.
-            const std::int64_t t = bend.piR + 2 * (s - bend.c);
-            const std::int64_t sx = px + ((ONE / 2 - ((t * page.ux) >> 16)) >> 16);
-            const std::int64_t sy = y + ((ONE / 2 - ((t * page.uy) >> 16)) >> 16);
-            out[px] = onPage(sx, sy) ? shade(from[sy * w + sx], flatBack_.mul, flatBack_.add)
-                                     : fromRow[px];
+    std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
+    const unsigned pw = static_cast<unsigned>(page.width);
+    const unsigned ph = static_cast<unsigned>(page.height);
+    for (int px = begin; px < end; ++px, q -= qStep) {
+        // No shadow where the rim has no paper.
+        const Step& step = steps[q >> 32];
+        const bool cast = onPage(px + step.x, y + step.y, page.x0, page.y0, pw, ph);
+        out[px] = shade(toRow[px], cast ? step.mul : 256u, 0);
+    }
+}
+
+void PageEffect::drawBend(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                          int begin, int end) const {
+    const int w = block.width;
+    const Pixel* from = block.from;
+    const Pixel* toRow = rowOf(block.to, w, y);
+    Pixel* out = rowOf(block.out, w, y);
+    const Step* steps = steps_.data() - BEND_FIRST_Q * BEND_STEPS;
+    const std::int64_t qStep = page.ux * bend.qScale;
+    std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
+    const unsigned pw = static_cast<unsigned>(page.width);
+    const unsigned ph = static_cast<unsigned>(page.height);
+    for (int px = begin; px < end; ++px, q -= qStep) {
+        // The outer side where it has paper, else the inside, else the
+        // uncovered picture.
+        const Step& step = steps[q >> 32];
+        const int tx = px + step.x;
+        const int ty = y + step.y;
+        const int ix = px + step.insideX;
+        const int iy = y + step.insideY;
+        if (onPage(tx, ty, page.x0, page.y0, pw, ph)) {
+            out[px] = shade(from[std::ptrdiff_t{ty} * w + tx], step.mul, step.add);
+        } else if (onPage(ix, iy, page.x0, page.y0, pw, ph)) {
+            out[px] = shade(from[std::ptrdiff_t{iy} * w + ix], step.insideMul, step.insideAdd);
         } else {
-            out[px] = fromRow[px];
+            out[px] = toRow[px];
         }
+    }
+}
+
+void PageEffect::drawFront(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                           int y, int begin, int end) const {
+    const int w = block.width;
+    const Pixel* from = block.from;
+    const Pixel* fromRow = rowOf(block.from, w, y);
+    Pixel* out = rowOf(block.out, w, y);
+    const unsigned pw = static_cast<unsigned>(page.width);
+    const unsigned ph = static_cast<unsigned>(page.height);
+    if (fold_ == Fold::Roll) {
+        const Step* steps = steps_.data() - BEND_FIRST_Q * BEND_STEPS;
+        const std::int64_t qStep = page.ux * bend.qScale;
+        std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
+        for (int px = begin; px < end; ++px, q -= qStep) {
+            const Step& step = steps[q >> 32];
+            const int tx = px + step.x;
+            const int ty = y + step.y;
+            out[px] = onPage(tx, ty, page.x0, page.y0, pw, ph)
+                          ? shade(from[std::ptrdiff_t{ty} * w + tx], step.mul, step.add)
+                          : fromRow[px];
+        }
+        return;
+    }
+    // The curl's flat, folded-back paper lay pi r + 2 (s - c) behind: a
+    // mirror image, so the place it comes from moves by a constant per
+    // column (32.32 fixed point, rounded).
+    const std::int64_t t = bend.piR + 2 * (y * page.uy + begin * page.ux - bend.c);
+    const std::int64_t half = std::int64_t{1} << 31;
+    std::int64_t sx = (std::int64_t{begin} << 32) - t * page.ux + half;
+    std::int64_t sy = (std::int64_t{y} << 32) - t * page.uy + half;
+    const std::int64_t sxStep = (std::int64_t{1} << 32) - 2 * page.ux * page.ux;
+    const std::int64_t syStep = -2 * page.ux * page.uy;
+    const unsigned mul = flatBack_.mul;
+    const unsigned add = flatBack_.add;
+    for (int px = begin; px < end; ++px, sx += sxStep, sy += syStep) {
+        const int tx = static_cast<int>(sx >> 32);
+        const int ty = static_cast<int>(sy >> 32);
+        out[px] = onPage(tx, ty, page.x0, page.y0, pw, ph)
+                      ? shade(from[std::ptrdiff_t{ty} * w + tx], mul, add)
+                      : fromRow[px];
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "effects/EffectHandler.h"
@@ -72,10 +71,24 @@ class PageEffect final : public PictureEffect {
     };
 
   private:
-    // Where the paper of one step of the bend lay, in whole pixels from the
-    // pixel that shows it; refilled for each page and frame.
-    struct Reach {
-        std::int32_t topX, topY, insideX, insideY, shadowX, shadowY;
+    // One step of the bend for this page and frame: where the paper it shows
+    // lay, in whole pixels from the pixel that shows it, and its shade. Past
+    // the rim (q > 1) the first layer holds the rim's paper and the shadow.
+    struct Step {
+        std::int32_t x, y, insideX, insideY;
+        std::uint16_t mul, add, insideMul, insideAdd;
+    };
+
+    // The parts of a page's row, in the order q falls: uncovered, shadowed
+    // by the bend, on the bend, in front of it (a roll's front, a curl's
+    // folded-back flap), untouched.
+    enum Part { PART_TO, PART_SHADOW, PART_BEND, PART_FRONT, PART_FROM, PART_COUNT };
+
+    // Columns [edge[i], edge[i + 1]) of a row hold part i, or part
+    // PART_COUNT - 1 - i when q rises along the row.
+    struct RowParts {
+        int edge[PART_COUNT + 1];
+        bool rising;
     };
 
     // Where the bend of a page stands at a progress (16.16): c, where the
@@ -87,9 +100,15 @@ class PageEffect final : public PictureEffect {
 
     Bend bendAt(const Page& page, std::int64_t progress) const;
     void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress);
-    // Pixels [begin, end) of row y, all within the page's active part.
-    void drawSpan(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+    void fillSteps(const Page& page, const Bend& bend);
+    RowParts rowParts(const Page& page, const Bend& bend, std::int64_t frontEnd, int y) const;
+    // Pixels [begin, end) of row y, all in one part.
+    void drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                    int begin, int end) const;
+    void drawBend(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
                   int begin, int end) const;
+    void drawFront(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                   int begin, int end) const;
 
     Fold fold_;
     std::size_t presetIndex_ = 0;
@@ -99,10 +118,9 @@ class PageEffect final : public PictureEffect {
     int height_ = 0;
     std::vector<Page> pages_;
     std::vector<BendEntry> bend_;  // empty when Begin had no pictures or no memory
-    std::vector<Reach> reach_;     // one per bend entry, sized by Begin
-    // The active columns [first, second) of each row of a tile, sized by Begin.
-    std::vector<std::pair<int, int>> spans_;
-    Layer flatBack_;  // the curl's flat folded-back paper
+    std::vector<Step> steps_;      // one per bend entry, sized by Begin
+    std::vector<RowParts> rows_;   // the parts of each row of a tile, sized by Begin
+    Layer flatBack_;               // the curl's flat folded-back paper
 };
 
 }  // namespace effects
