@@ -167,11 +167,16 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-Pixel shade(Pixel p, unsigned mul, unsigned add) {
+// c * mul / 256 + add per colour byte; `spread` is add in each of the three.
+Pixel shade(Pixel p, unsigned mul, unsigned spread) {
     const Pixel redBlue = (((p & 0xFF00FFu) * mul) >> 8) & 0xFF00FFu;
     const Pixel green = (((p & 0x00FF00u) * mul) >> 8) & 0x00FF00u;
     // The fourth byte passes through untouched.
-    return (p & 0xFF000000u) | (redBlue + green + add * 0x010101u);
+    return (p & 0xFF000000u) | (redBlue + green + spread);
+}
+
+constexpr unsigned spread(unsigned add) {
+    return add * 0x010101u;
 }
 
 PageEffect::Page makePage(int x0, int y0, int width, int height, int dx, int dy, double radius) {
@@ -214,7 +219,8 @@ int PageEffect::begin(const PictureFrameBlock& block) {
     const double scale = std::min(w, h) / REFERENCE_SIDE;
     try {
         bend_ = buildBend(fold_, flatBack_);
-        steps_.resize(bend_.size());
+        tops_.resize(bend_.size());
+        insides_.resize(bend_.size());
         rows_.resize(TILE_ROWS);
         if (wholeUse_) {
             const Preset preset =
@@ -233,7 +239,8 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         }
     } catch (const std::bad_alloc&) {
         bend_ = {};
-        steps_ = {};
+        tops_ = {};
+        insides_ = {};
         rows_ = {};
         pages_ = {};
         return 0;
@@ -262,7 +269,8 @@ int PageEffect::frame(const PictureFrameBlock& block) {
 
 int PageEffect::end(const PictureFrameBlock&) {
     bend_ = {};
-    steps_ = {};
+    tops_ = {};
+    insides_ = {};
     rows_ = {};
     pages_ = {};
     width_ = 0;
@@ -309,28 +317,15 @@ void PageEffect::fillSteps(const Page& page, const Bend& bend) {
         const std::int64_t t = (bend.r * tau) >> 16;
         return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
     };
-    const std::size_t firstShadow = FIRST_SHADOW_STEP - BEND_FIRST_Q * BEND_STEPS;
-    for (std::size_t i = 0; i < bend_.size(); ++i) {
-        const BendEntry& e = bend_[i];
-        if (i < firstShadow) {
-            steps_[i] = {offset(e.top.tau, page.ux),
-                         offset(e.top.tau, page.uy),
-                         offset(e.inside.tau, page.ux),
-                         offset(e.inside.tau, page.uy),
-                         e.top.mul,
-                         e.top.add,
-                         e.inside.mul,
-                         e.inside.add};
-        } else {
-            steps_[i] = {offset(e.shadowTau, page.ux),
-                         offset(e.shadowTau, page.uy),
-                         NO_PAPER,
-                         NO_PAPER,
-                         e.shadowMul,
-                         0,
-                         256,
-                         0};
-        }
+    const auto step = [&](const Layer& layer) {
+        return Step{offset(layer.tau, page.ux), offset(layer.tau, page.uy), layer.mul,
+                    spread(layer.add)};
+    };
+    // Past the rim the shadow has its own, straight-line reach.
+    const std::size_t count = FIRST_SHADOW_STEP - BEND_FIRST_Q * BEND_STEPS;
+    for (std::size_t i = 0; i < count; ++i) {
+        tops_[i] = step(bend_[i].top);
+        insides_[i] = step(bend_[i].inside);
     }
 }
 
@@ -427,81 +422,87 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std:
     }
 }
 
-namespace {
-
-// Whether the pixel (x, y) of the picture lies on the page at (x0, y0)
-// with the given size.
-bool onPage(int x, int y, int x0, int y0, unsigned width, unsigned height) {
-    return static_cast<unsigned>(x - x0) < width && static_cast<unsigned>(y - y0) < height;
-}
-
-}  // namespace
-
 void PageEffect::drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
                             int y, int begin, int end) const {
     const int w = block.width;
     const Pixel* toRow = rowOf(block.to, w, y);
     Pixel* out = rowOf(block.out, w, y);
-    const Step* steps = steps_.data() - BEND_FIRST_Q * BEND_STEPS;
+    const BendEntry* entries = bend_.data() - BEND_FIRST_Q * BEND_STEPS;
     const std::int64_t qStep = page.ux * bend.qScale;
     std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
+    // The rim's paper lay r (pi / 2 - q) = pi r / 2 - (c - s) behind: it
+    // moves by a constant per column (32.32 fixed point, rounded).
+    const std::int64_t t = bend.piR / 2 - bend.c + y * page.uy + begin * page.ux;
+    const std::int64_t half = std::int64_t{1} << 31;
+    std::int64_t sx = (std::int64_t{begin - page.x0} << 32) - t * page.ux + half;
+    std::int64_t sy = (std::int64_t{y - page.y0} << 32) - t * page.uy + half;
+    const std::int64_t sxStep = (std::int64_t{1} << 32) - page.ux * page.ux;
+    const std::int64_t syStep = -page.ux * page.uy;
     const unsigned pw = static_cast<unsigned>(page.width);
     const unsigned ph = static_cast<unsigned>(page.height);
-    for (int px = begin; px < end; ++px, q -= qStep) {
+    for (int px = begin; px < end; ++px, q -= qStep, sx += sxStep, sy += syStep) {
         // No shadow where the rim has no paper.
-        const Step& step = steps[q >> 32];
-        const bool cast = onPage(px + step.x, y + step.y, page.x0, page.y0, pw, ph);
-        out[px] = shade(toRow[px], cast ? step.mul : 256u, 0);
+        const bool cast =
+            static_cast<unsigned>(sx >> 32) < pw && static_cast<unsigned>(sy >> 32) < ph;
+        out[px] = shade(toRow[px], cast ? entries[q >> 32].shadowMul : 256u, 0);
     }
 }
 
 void PageEffect::drawBend(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
                           int begin, int end) const {
     const int w = block.width;
-    const Pixel* from = block.from;
+    // Paper is read relative to the page's first pixel.
+    const Pixel* paper = rowOf(block.from, w, page.y0) + page.x0;
     const Pixel* toRow = rowOf(block.to, w, y);
     Pixel* out = rowOf(block.out, w, y);
-    const Step* steps = steps_.data() - BEND_FIRST_Q * BEND_STEPS;
+    const Step* tops = tops_.data() - BEND_FIRST_Q * BEND_STEPS;
+    const Step* insides = insides_.data() - BEND_FIRST_Q * BEND_STEPS;
     const std::int64_t qStep = page.ux * bend.qScale;
     std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
     const unsigned pw = static_cast<unsigned>(page.width);
     const unsigned ph = static_cast<unsigned>(page.height);
+    const int row = y - page.y0;
     for (int px = begin; px < end; ++px, q -= qStep) {
         // The outer side where it has paper, else the inside, else the
         // uncovered picture.
-        const Step& step = steps[q >> 32];
-        const int tx = px + step.x;
-        const int ty = y + step.y;
-        const int ix = px + step.insideX;
-        const int iy = y + step.insideY;
-        if (onPage(tx, ty, page.x0, page.y0, pw, ph)) {
-            out[px] = shade(from[std::ptrdiff_t{ty} * w + tx], step.mul, step.add);
-        } else if (onPage(ix, iy, page.x0, page.y0, pw, ph)) {
-            out[px] = shade(from[std::ptrdiff_t{iy} * w + ix], step.insideMul, step.insideAdd);
-        } else {
-            out[px] = toRow[px];
+        const int column = px - page.x0;
+        const Step& top = tops[q >> 32];
+        const unsigned tx = static_cast<unsigned>(column + top.x);
+        const unsigned ty = static_cast<unsigned>(row + top.y);
+        if (tx < pw && ty < ph) {
+            out[px] =
+                shade(paper[std::size_t{ty} * static_cast<unsigned>(w) + tx], top.mul, top.add);
+            continue;
         }
+        const Step& inside = insides[q >> 32];
+        const unsigned ix = static_cast<unsigned>(column + inside.x);
+        const unsigned iy = static_cast<unsigned>(row + inside.y);
+        out[px] = ix < pw && iy < ph ? shade(paper[std::size_t{iy} * static_cast<unsigned>(w) + ix],
+                                             inside.mul, inside.add)
+                                     : toRow[px];
     }
 }
 
 void PageEffect::drawFront(const PictureFrameBlock& block, const Page& page, const Bend& bend,
                            int y, int begin, int end) const {
     const int w = block.width;
-    const Pixel* from = block.from;
+    const Pixel* paper = rowOf(block.from, w, page.y0) + page.x0;
     const Pixel* fromRow = rowOf(block.from, w, y);
     Pixel* out = rowOf(block.out, w, y);
     const unsigned pw = static_cast<unsigned>(page.width);
     const unsigned ph = static_cast<unsigned>(page.height);
+    const int row = y - page.y0;
     if (fold_ == Fold::Roll) {
-        const Step* steps = steps_.data() - BEND_FIRST_Q * BEND_STEPS;
+        const Step* tops = tops_.data() - BEND_FIRST_Q * BEND_STEPS;
         const std::int64_t qStep = page.ux * bend.qScale;
         std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
         for (int px = begin; px < end; ++px, q -= qStep) {
-            const Step& step = steps[q >> 32];
-            const int tx = px + step.x;
-            const int ty = y + step.y;
-            out[px] = onPage(tx, ty, page.x0, page.y0, pw, ph)
-                          ? shade(from[std::ptrdiff_t{ty} * w + tx], step.mul, step.add)
+            const Step& top = tops[q >> 32];
+            const unsigned tx = static_cast<unsigned>(px - page.x0 + top.x);
+            const unsigned ty = static_cast<unsigned>(row + top.y);
+            out[px] = tx < pw && ty < ph
+                          ? shade(paper[std::size_t{ty} * static_cast<unsigned>(w) + tx], top.mul,
+                                  top.add)
                           : fromRow[px];
         }
         return;
@@ -511,17 +512,17 @@ void PageEffect::drawFront(const PictureFrameBlock& block, const Page& page, con
     // column (32.32 fixed point, rounded).
     const std::int64_t t = bend.piR + 2 * (y * page.uy + begin * page.ux - bend.c);
     const std::int64_t half = std::int64_t{1} << 31;
-    std::int64_t sx = (std::int64_t{begin} << 32) - t * page.ux + half;
-    std::int64_t sy = (std::int64_t{y} << 32) - t * page.uy + half;
+    std::int64_t sx = (std::int64_t{begin - page.x0} << 32) - t * page.ux + half;
+    std::int64_t sy = (std::int64_t{row} << 32) - t * page.uy + half;
     const std::int64_t sxStep = (std::int64_t{1} << 32) - 2 * page.ux * page.ux;
     const std::int64_t syStep = -2 * page.ux * page.uy;
     const unsigned mul = flatBack_.mul;
-    const unsigned add = flatBack_.add;
+    const unsigned add = spread(flatBack_.add);
     for (int px = begin; px < end; ++px, sx += sxStep, sy += syStep) {
-        const int tx = static_cast<int>(sx >> 32);
-        const int ty = static_cast<int>(sy >> 32);
-        out[px] = onPage(tx, ty, page.x0, page.y0, pw, ph)
-                      ? shade(from[std::ptrdiff_t{ty} * w + tx], mul, add)
+        const unsigned tx = static_cast<unsigned>(sx >> 32);
+        const unsigned ty = static_cast<unsigned>(sy >> 32);
+        out[px] = tx < pw && ty < ph
+                      ? shade(paper[std::size_t{ty} * static_cast<unsigned>(w) + tx], mul, add)
                       : fromRow[px];
     }
 }

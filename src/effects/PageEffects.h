@@ -71,12 +71,12 @@ class PageEffect final : public PictureEffect {
     };
 
   private:
-    // One step of the bend for this page and frame: where the paper it shows
-    // lay, in whole pixels from the pixel that shows it, and its shade. Past
-    // the rim (q > 1) the first layer holds the rim's paper and the shadow.
+    // One layer of one step of the bend for this page and frame: where the
+    // paper it shows lay, in whole pixels from the pixel that shows it, and
+    // its shade (add already spread over the three colour bytes).
     struct Step {
-        std::int32_t x, y, insideX, insideY;
-        std::uint16_t mul, add, insideMul, insideAdd;
+        std::int32_t x, y;
+        std::uint32_t mul, add;
     };
 
     // The parts of a page's row, in the order q falls: uncovered, shadowed
@@ -118,7 +118,8 @@ class PageEffect final : public PictureEffect {
     int height_ = 0;
     std::vector<Page> pages_;
     std::vector<BendEntry> bend_;  // empty when Begin had no pictures or no memory
-    std::vector<Step> steps_;      // one per bend entry, sized by Begin
+    std::vector<Step> tops_;       // one per bend entry, sized by Begin
+    std::vector<Step> insides_;    // the same for the inside of the bend
     std::vector<RowParts> rows_;   // the parts of each row of a tile, sized by Begin
     Layer flatBack_;               // the curl's flat folded-back paper
 };
