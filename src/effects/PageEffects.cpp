@@ -61,9 +61,10 @@ constexpr int BEND_FIRST_Q = -1;
 constexpr int BEND_LAST_Q = 2;
 constexpr int BEND_ENTRIES = (BEND_LAST_Q - BEND_FIRST_Q) * BEND_STEPS + 1;
 
-// Tiles of the active part of a page: TILE_ROWS rows of TILE_COLUMNS.
-constexpr int TILE_ROWS = 32;
-constexpr int TILE_COLUMNS = 64;
+// How many rows ahead the active parts are asked for, and the slots of
+// row parts kept meanwhile.
+constexpr int PREFETCH_ROWS = 4;
+constexpr int ROW_AHEAD_SLOTS = 16;
 
 // An offset that puts any pixel off every page.
 constexpr std::int32_t NO_PAPER = -(1 << 28);
@@ -221,7 +222,7 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         bend_ = buildBend(fold_, flatBack_);
         tops_.resize(bend_.size());
         insides_.resize(bend_.size());
-        rows_.resize(TILE_ROWS);
+        rows_.resize(ROW_AHEAD_SLOTS);
         if (wholeUse_) {
             const Preset preset =
                 fold_ == Fold::Curl ? CURL_PRESETS[presetIndex_] : ROLL_PRESETS[presetIndex_];
@@ -370,54 +371,67 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std:
             std::min<std::int64_t>(FIRST_BEND_STEP, ((bend.c - flapEnd) * bend.qScale) >> 32);
     }
 
-    const int w = block.width;
-    const int x0 = page.x0;
-    const int x1 = page.x0 + page.width;
+    // Rows split into parts, drawn in order along the row. The active parts
+    // read short runs of the pictures that the processor does not see
+    // coming: ask for those of a row a few rows ahead.
     const int y1 = page.y0 + page.height;
-    // Rows split into parts; the flat ones are copied whole, the others go
-    // in tiles: the paper they show comes from mirrored places, which a tile
-    // keeps closer together.
-    for (int tileY = page.y0; tileY < y1; tileY += TILE_ROWS) {
-        const int tileYEnd = std::min(y1, tileY + TILE_ROWS);
-        int tileBegin = x1;
-        int tileEnd = x0;
-        for (int y = tileY; y < tileYEnd; ++y) {
-            const RowParts row = rowParts(page, bend, frontEnd, y);
-            Pixel* out = rowOf(block.out, w, y);
-            for (int i = 0; i < PART_COUNT; ++i) {
-                const int part = row.rising ? PART_COUNT - 1 - i : i;
-                const int begin = row.edge[i];
-                const int end = row.edge[i + 1];
-                if (part == PART_TO) {
-                    copyPixels(out + begin, rowOf(block.to, w, y) + begin, end - begin);
-                } else if (part == PART_FROM) {
-                    copyPixels(out + begin, rowOf(block.from, w, y) + begin, end - begin);
-                } else if (begin < end) {
-                    tileBegin = std::min(tileBegin, begin);
-                    tileEnd = std::max(tileEnd, end);
-                }
-            }
-            rows_[static_cast<std::size_t>(y - tileY)] = row;
+    const auto partsOf = [&](int y) -> RowParts& {
+        return rows_[static_cast<std::size_t>(y - page.y0) % ROW_AHEAD_SLOTS];
+    };
+    for (int y = page.y0; y < std::min(y1, page.y0 + PREFETCH_ROWS); ++y) {
+        partsOf(y) = rowParts(page, bend, frontEnd, y);
+    }
+    for (int y = page.y0; y < y1; ++y) {
+        const int ahead = y + PREFETCH_ROWS;
+        if (ahead < y1) {
+            partsOf(ahead) = rowParts(page, bend, frontEnd, ahead);
+            prefetchActive(block, partsOf(ahead), ahead);
         }
-        for (int tileX = tileBegin; tileX < tileEnd; tileX += TILE_COLUMNS) {
-            for (int y = tileY; y < tileYEnd; ++y) {
-                const RowParts& row = rows_[static_cast<std::size_t>(y - tileY)];
-                for (int i = 0; i < PART_COUNT; ++i) {
-                    const int part = row.rising ? PART_COUNT - 1 - i : i;
-                    const int begin = std::max(row.edge[i], tileX);
-                    const int end = std::min(row.edge[i + 1], tileX + TILE_COLUMNS);
-                    if (begin >= end) {
-                        continue;
-                    }
-                    if (part == PART_SHADOW) {
-                        drawShadow(block, page, bend, y, begin, end);
-                    } else if (part == PART_BEND) {
-                        drawBend(block, page, bend, y, begin, end);
-                    } else if (part == PART_FRONT) {
-                        drawFront(block, page, bend, y, begin, end);
-                    }
-                }
-            }
+        drawRow(block, page, bend, partsOf(y), y);
+    }
+}
+
+void PageEffect::prefetchActive(const PictureFrameBlock& block, const RowParts& row, int y) const {
+    // In either order the active parts are the middle three.
+    const int begin = row.edge[1];
+    const int end = row.edge[PART_COUNT - 1];
+    const std::size_t first = static_cast<std::size_t>(y) * static_cast<std::size_t>(block.width);
+    constexpr int LINE_PIXELS = 16;
+    for (int x = begin; x < end + LINE_PIXELS; x += LINE_PIXELS) {
+        const std::size_t i = first + static_cast<std::size_t>(std::min(x, end - 1));
+        __builtin_prefetch(block.to + i);
+        __builtin_prefetch(block.from + i);
+        __builtin_prefetch(block.out + i, 1);
+    }
+}
+
+void PageEffect::drawRow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                         const RowParts& row, int y) const {
+    const int w = block.width;
+    Pixel* out = rowOf(block.out, w, y);
+    for (int i = 0; i < PART_COUNT; ++i) {
+        const int part = row.rising ? PART_COUNT - 1 - i : i;
+        const int begin = row.edge[i];
+        const int end = row.edge[i + 1];
+        if (begin >= end) {
+            continue;
+        }
+        switch (part) {
+            case PART_TO:
+                copyPixels(out + begin, rowOf(block.to, w, y) + begin, end - begin);
+                break;
+            case PART_SHADOW:
+                drawShadow(block, page, bend, y, begin, end);
+                break;
+            case PART_BEND:
+                drawBend(block, page, bend, y, begin, end);
+                break;
+            case PART_FRONT:
+                drawFront(block, page, bend, y, begin, end);
+                break;
+            default:
+                copyPixels(out + begin, rowOf(block.from, w, y) + begin, end - begin);
+                break;
         }
     }
 }

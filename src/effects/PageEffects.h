@@ -102,6 +102,9 @@ class PageEffect final : public PictureEffect {
     void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress);
     void fillSteps(const Page& page, const Bend& bend);
     RowParts rowParts(const Page& page, const Bend& bend, std::int64_t frontEnd, int y) const;
+    void prefetchActive(const PictureFrameBlock& block, const RowParts& row, int y) const;
+    void drawRow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                 const RowParts& row, int y) const;
     // Pixels [begin, end) of row y, all in one part.
     void drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
                     int begin, int end) const;
@@ -120,7 +123,7 @@ class PageEffect final : public PictureEffect {
     std::vector<BendEntry> bend_;  // empty when Begin had no pictures or no memory
     std::vector<Step> tops_;       // one per bend entry, sized by Begin
     std::vector<Step> insides_;    // the same for the inside of the bend
-    std::vector<RowParts> rows_;   // the parts of each row of a tile, sized by Begin
+    std::vector<RowParts> rows_;   // the parts of the rows ahead, sized by Begin
     Layer flatBack_;               // the curl's flat folded-back paper
 };
 
