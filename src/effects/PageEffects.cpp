@@ -168,18 +168,6 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-// c * mul / 256 + add per colour byte; `spread` is add in each of the three.
-Pixel shade(Pixel p, unsigned mul, unsigned spread) {
-    const Pixel redBlue = (((p & 0xFF00FFu) * mul) >> 8) & 0xFF00FFu;
-    const Pixel green = (((p & 0x00FF00u) * mul) >> 8) & 0x00FF00u;
-    // The fourth byte passes through untouched.
-    return (p & 0xFF000000u) | (redBlue + green + spread);
-}
-
-constexpr unsigned spread(unsigned add) {
-    return add * 0x010101u;
-}
-
 PageEffect::Page makePage(int x0, int y0, int width, int height, int dx, int dy, double radius) {
     const double length = std::hypot(static_cast<double>(dx), static_cast<double>(dy));
     PageEffect::Page page{};
@@ -222,6 +210,9 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         bend_ = buildBend(fold_, flatBack_);
         tops_.resize(bend_.size());
         insides_.resize(bend_.size());
+        // The fast loops index the picture with 32-bit lanes.
+        fast_ = !plainOnly_ && paperRunsHaveFastPath() &&
+                static_cast<std::int64_t>(w) * h < (std::int64_t{1} << 30);
         rows_.resize(ROW_AHEAD_SLOTS);
         if (wholeUse_) {
             const Preset preset =
@@ -242,6 +233,7 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         bend_ = {};
         tops_ = {};
         insides_ = {};
+        fast_ = false;
         rows_ = {};
         pages_ = {};
         return 0;
@@ -272,6 +264,7 @@ int PageEffect::end(const PictureFrameBlock&) {
     bend_ = {};
     tops_ = {};
     insides_ = {};
+    fast_ = false;
     rows_ = {};
     pages_ = {};
     width_ = 0;
@@ -309,6 +302,17 @@ PageEffect::Bend PageEffect::bendAt(const Page& page, std::int64_t progress) con
     return bend;
 }
 
+void PageEffect::LayerSteps::resize(std::size_t count) {
+    x.resize(count);
+    y.resize(count);
+    shade.resize(count);
+}
+
+PaperLayer PageEffect::LayerSteps::layer() const {
+    constexpr std::ptrdiff_t zero = -BEND_FIRST_Q * BEND_STEPS;
+    return {x.data() + zero, y.data() + zero, shade.data() + zero};
+}
+
 void PageEffect::fillSteps(const Page& page, const Bend& bend) {
     // NO_PAPER where there is none, which no bounds check passes.
     const auto offset = [&](std::int32_t tau, std::int64_t unit) {
@@ -318,15 +322,16 @@ void PageEffect::fillSteps(const Page& page, const Bend& bend) {
         const std::int64_t t = (bend.r * tau) >> 16;
         return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
     };
-    const auto step = [&](const Layer& layer) {
-        return Step{offset(layer.tau, page.ux), offset(layer.tau, page.uy), layer.mul,
-                    spread(layer.add)};
+    const auto fill = [&](LayerSteps& steps, std::size_t i, const Layer& layer) {
+        steps.x[i] = offset(layer.tau, page.ux);
+        steps.y[i] = offset(layer.tau, page.uy);
+        steps.shade[i] = packShade(layer.mul, layer.add);
     };
     // Past the rim the shadow has its own, straight-line reach.
     const std::size_t count = FIRST_SHADOW_STEP - BEND_FIRST_Q * BEND_STEPS;
     for (std::size_t i = 0; i < count; ++i) {
-        tops_[i] = step(bend_[i].top);
-        insides_[i] = step(bend_[i].inside);
+        fill(tops_, i, bend_[i].top);
+        fill(insides_, i, bend_[i].inside);
     }
 }
 
@@ -458,87 +463,106 @@ void PageEffect::drawShadow(const PictureFrameBlock& block, const Page& page, co
         // No shadow where the rim has no paper.
         const bool cast =
             static_cast<unsigned>(sx >> 32) < pw && static_cast<unsigned>(sy >> 32) < ph;
-        out[px] = shade(toRow[px], cast ? entries[q >> 32].shadowMul : 256u, 0);
+        out[px] = shadePixel(toRow[px], cast ? packShade(entries[q >> 32].shadowMul, 0) : NO_SHADE);
     }
 }
 
+namespace {
+
+// The columns [first, second) of a run of `count` pixels at which
+// (start + i * step) >> 32 lies in [0, limit).
+std::pair<std::int64_t, std::int64_t> withinLimit(std::int64_t start, std::int64_t step,
+                                                  std::int64_t limit, std::int64_t count) {
+    const std::int64_t low = 0;
+    const std::int64_t high = (limit << 32) - 1;  // the last value inside
+    if (step == 0) {
+        return start >= low && start <= high ? std::pair{std::int64_t{0}, count}
+                                             : std::pair{std::int64_t{0}, std::int64_t{0}};
+    }
+    std::int64_t first, last;  // the first and last i inside
+    if (step > 0) {
+        first = -floorDiv(start - low, step);
+        last = floorDiv(high - start, step);
+    } else {
+        first = -floorDiv(high - start, -step);
+        last = floorDiv(start - low, -step);
+    }
+    return {std::max<std::int64_t>(first, 0), std::min<std::int64_t>(last + 1, count)};
+}
+
+}  // namespace
+
 void PageEffect::drawBend(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
                           int begin, int end) const {
-    const int w = block.width;
-    // Paper is read relative to the page's first pixel.
-    const Pixel* paper = rowOf(block.from, w, page.y0) + page.x0;
-    const Pixel* toRow = rowOf(block.to, w, y);
-    Pixel* out = rowOf(block.out, w, y);
-    const Step* tops = tops_.data() - BEND_FIRST_Q * BEND_STEPS;
-    const Step* insides = insides_.data() - BEND_FIRST_Q * BEND_STEPS;
+    const PaperLayer inside = insides_.layer();
+    TableRun run = tableRun(block, page, bend, y, begin, end);
+    run.under = rowOf(block.to, block.width, y) + begin;
+    run.firstStep = FIRST_BEND_STEP;
+    run.lastStep = BEND_STEPS;
+    run.second = &inside;
+    (fast_ ? tableRunFast : tableRunPlain)(run);
+}
+
+TableRun PageEffect::tableRun(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                              int y, int begin, int end) const {
     const std::int64_t qStep = page.ux * bend.qScale;
-    std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
-    const unsigned pw = static_cast<unsigned>(page.width);
-    const unsigned ph = static_cast<unsigned>(page.height);
-    const int row = y - page.y0;
-    for (int px = begin; px < end; ++px, q -= qStep) {
-        // The outer side where it has paper, else the inside, else the
-        // uncovered picture.
-        const int column = px - page.x0;
-        const Step& top = tops[q >> 32];
-        const unsigned tx = static_cast<unsigned>(column + top.x);
-        const unsigned ty = static_cast<unsigned>(row + top.y);
-        if (tx < pw && ty < ph) {
-            out[px] =
-                shade(paper[std::size_t{ty} * static_cast<unsigned>(w) + tx], top.mul, top.add);
-            continue;
-        }
-        const Step& inside = insides[q >> 32];
-        const unsigned ix = static_cast<unsigned>(column + inside.x);
-        const unsigned iy = static_cast<unsigned>(row + inside.y);
-        out[px] = ix < pw && iy < ph ? shade(paper[std::size_t{iy} * static_cast<unsigned>(w) + ix],
-                                             inside.mul, inside.add)
-                                     : toRow[px];
-    }
+    const std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
+    TableRun run{};
+    run.out = rowOf(block.out, block.width, y) + begin;
+    run.paper = rowOf(block.from, block.width, page.y0) + page.x0;
+    run.stride = block.width;
+    run.column = begin - page.x0;
+    run.row = y - page.y0;
+    run.pageWidth = page.width;
+    run.pageHeight = page.height;
+    run.count = end - begin;
+    // In 16.16 steps: the run stays within its part of the table.
+    run.q = static_cast<std::int32_t>(q >> 16);
+    run.qStep = static_cast<std::int32_t>(qStep >> 16);
+    run.first = tops_.layer();
+    return run;
 }
 
 void PageEffect::drawFront(const PictureFrameBlock& block, const Page& page, const Bend& bend,
                            int y, int begin, int end) const {
     const int w = block.width;
-    const Pixel* paper = rowOf(block.from, w, page.y0) + page.x0;
     const Pixel* fromRow = rowOf(block.from, w, y);
     Pixel* out = rowOf(block.out, w, y);
-    const unsigned pw = static_cast<unsigned>(page.width);
-    const unsigned ph = static_cast<unsigned>(page.height);
-    const int row = y - page.y0;
     if (fold_ == Fold::Roll) {
-        const Step* tops = tops_.data() - BEND_FIRST_Q * BEND_STEPS;
-        const std::int64_t qStep = page.ux * bend.qScale;
-        std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
-        for (int px = begin; px < end; ++px, q -= qStep) {
-            const Step& top = tops[q >> 32];
-            const unsigned tx = static_cast<unsigned>(px - page.x0 + top.x);
-            const unsigned ty = static_cast<unsigned>(row + top.y);
-            out[px] = tx < pw && ty < ph
-                          ? shade(paper[std::size_t{ty} * static_cast<unsigned>(w) + tx], top.mul,
-                                  top.add)
-                          : fromRow[px];
-        }
+        TableRun run = tableRun(block, page, bend, y, begin, end);
+        run.under = fromRow + begin;
+        run.firstStep = BEND_FIRST_Q * BEND_STEPS;
+        run.lastStep = FIRST_BEND_STEP - 1;
+        run.second = nullptr;
+        (fast_ ? tableRunFast : tableRunPlain)(run);
         return;
     }
     // The curl's flat, folded-back paper lay pi r + 2 (s - c) behind: a
     // mirror image, so the place it comes from moves by a constant per
-    // column (32.32 fixed point, rounded).
+    // column (32.32 fixed point, rounded), and it lies on the page along one
+    // stretch of the run.
     const std::int64_t t = bend.piR + 2 * (y * page.uy + begin * page.ux - bend.c);
     const std::int64_t half = std::int64_t{1} << 31;
-    std::int64_t sx = (std::int64_t{begin - page.x0} << 32) - t * page.ux + half;
-    std::int64_t sy = (std::int64_t{row} << 32) - t * page.uy + half;
-    const std::int64_t sxStep = (std::int64_t{1} << 32) - 2 * page.ux * page.ux;
-    const std::int64_t syStep = -2 * page.ux * page.uy;
-    const unsigned mul = flatBack_.mul;
-    const unsigned add = spread(flatBack_.add);
-    for (int px = begin; px < end; ++px, sx += sxStep, sy += syStep) {
-        const unsigned tx = static_cast<unsigned>(sx >> 32);
-        const unsigned ty = static_cast<unsigned>(sy >> 32);
-        out[px] = tx < pw && ty < ph
-                      ? shade(paper[std::size_t{ty} * static_cast<unsigned>(w) + tx], mul, add)
-                      : fromRow[px];
-    }
+    LineRun run{};
+    run.x = (std::int64_t{begin - page.x0} << 32) - t * page.ux + half;
+    run.y = (std::int64_t{y - page.y0} << 32) - t * page.uy + half;
+    run.xStep = (std::int64_t{1} << 32) - 2 * page.ux * page.ux;
+    run.yStep = -2 * page.ux * page.uy;
+    const std::int64_t count = end - begin;
+    const auto [xFirst, xEnd] = withinLimit(run.x, run.xStep, page.width, count);
+    const auto [yFirst, yEnd] = withinLimit(run.y, run.yStep, page.height, count);
+    const int first = static_cast<int>(std::min(std::max(xFirst, yFirst), count));
+    const int last = std::max(first, static_cast<int>(std::min(xEnd, yEnd)));
+    copyPixels(out + begin, fromRow + begin, first);
+    run.out = out + begin + first;
+    run.paper = rowOf(block.from, w, page.y0) + page.x0;
+    run.stride = w;
+    run.count = last - first;
+    run.x += first * run.xStep;
+    run.y += first * run.yStep;
+    run.shade = packShade(flatBack_.mul, flatBack_.add);
+    (fast_ ? lineRunFast : lineRunPlain)(run);
+    copyPixels(out + begin + last, fromRow + begin + last, count - last);
 }
 
 }  // namespace effects

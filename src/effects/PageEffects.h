@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PaperRuns.h"
 
 namespace effects {
 
@@ -41,6 +42,10 @@ class PageEffect final : public PictureEffect {
     // take no preset.
     int end(const PictureFrameBlock& block) override;
 
+    // Keeps the pixel loops to their plain versions from the next Begin on,
+    // for the tests that hold the fast ones to them.
+    void usePlainPixels(bool plain) { plainOnly_ = plain; }
+
     // The preset the next whole-picture use takes.
     std::size_t presetIndex() const { return presetIndex_; }
 
@@ -71,12 +76,14 @@ class PageEffect final : public PictureEffect {
     };
 
   private:
-    // One layer of one step of the bend for this page and frame: where the
-    // paper it shows lay, in whole pixels from the pixel that shows it, and
-    // its shade (add already spread over the three colour bytes).
-    struct Step {
-        std::int32_t x, y;
-        std::uint32_t mul, add;
+    // One layer of the bend for this page and frame, per step of the bend
+    // table: where the paper it shows lay, in whole pixels from the pixel
+    // that shows it, and its shade.
+    struct LayerSteps {
+        std::vector<std::int32_t> x, y;
+        std::vector<PackedShade> shade;
+        void resize(std::size_t count);
+        PaperLayer layer() const;  // indexed by the step, -1024 to 2048
     };
 
     // The parts of a page's row, in the order q falls: uncovered, shadowed
@@ -108,6 +115,9 @@ class PageEffect final : public PictureEffect {
     // Pixels [begin, end) of row y, all in one part.
     void drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
                     int begin, int end) const;
+    // A run of the table from the page's row y, columns [begin, end).
+    TableRun tableRun(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                      int begin, int end) const;
     void drawBend(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
                   int begin, int end) const;
     void drawFront(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
@@ -121,10 +131,12 @@ class PageEffect final : public PictureEffect {
     int height_ = 0;
     std::vector<Page> pages_;
     std::vector<BendEntry> bend_;  // empty when Begin had no pictures or no memory
-    std::vector<Step> tops_;       // one per bend entry, sized by Begin
-    std::vector<Step> insides_;    // the same for the inside of the bend
-    std::vector<RowParts> rows_;   // the parts of the rows ahead, sized by Begin
-    Layer flatBack_;               // the curl's flat folded-back paper
+    LayerSteps tops_;              // sized by Begin
+    LayerSteps insides_;           // the inside of the bend, the same
+    bool plainOnly_ = false;
+    bool fast_ = false;           // this use runs the fast pixel loops
+    std::vector<RowParts> rows_;  // the parts of the rows ahead, sized by Begin
+    Layer flatBack_;              // the curl's flat folded-back paper
 };
 
 }  // namespace effects
