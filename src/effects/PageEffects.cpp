@@ -210,9 +210,7 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         bend_ = buildBend(fold_, flatBack_);
         tops_.resize(bend_.size());
         insides_.resize(bend_.size());
-        // The fast loops index the picture with 32-bit lanes.
-        fast_ = !plainOnly_ && paperRunsHaveFastPath() &&
-                static_cast<std::int64_t>(w) * h < (std::int64_t{1} << 30);
+        fast_ = !plainOnly_ && paperRunsHaveFastPath() && w <= FAST_SIDE && h <= FAST_SIDE;
         rows_.resize(ROW_AHEAD_SLOTS);
         if (wholeUse_) {
             const Preset preset =
@@ -305,12 +303,13 @@ PageEffect::Bend PageEffect::bendAt(const Page& page, std::int64_t progress) con
 void PageEffect::LayerSteps::resize(std::size_t count) {
     x.resize(count);
     y.resize(count);
+    xy.resize(count);
     shade.resize(count);
 }
 
 PaperLayer PageEffect::LayerSteps::layer() const {
     constexpr std::ptrdiff_t zero = -BEND_FIRST_Q * BEND_STEPS;
-    return {x.data() + zero, y.data() + zero, shade.data() + zero};
+    return {x.data() + zero, y.data() + zero, shade.data() + zero, xy.data() + zero};
 }
 
 void PageEffect::fillSteps(const Page& page, const Bend& bend) {
@@ -326,6 +325,7 @@ void PageEffect::fillSteps(const Page& page, const Bend& bend) {
         steps.x[i] = offset(layer.tau, page.ux);
         steps.y[i] = offset(layer.tau, page.uy);
         steps.shade[i] = packShade(layer.mul, layer.add);
+        steps.xy[i] = packPlace(steps.x[i], steps.y[i]);
     };
     // Past the rim the shadow has its own, straight-line reach.
     const std::size_t count = FIRST_SHADOW_STEP - BEND_FIRST_Q * BEND_STEPS;
@@ -400,6 +400,9 @@ void PageEffect::prefetchActive(const PictureFrameBlock& block, const RowParts& 
     // In either order the active parts are the middle three.
     const int begin = row.edge[1];
     const int end = row.edge[PART_COUNT - 1];
+    if (begin >= end) {
+        return;
+    }
     const std::size_t first = static_cast<std::size_t>(y) * static_cast<std::size_t>(block.width);
     constexpr int LINE_PIXELS = 16;
     for (int x = begin; x < end + LINE_PIXELS; x += LINE_PIXELS) {

@@ -80,7 +80,7 @@ class PageEffect final : public PictureEffect {
     // table: where the paper it shows lay, in whole pixels from the pixel
     // that shows it, and its shade.
     struct LayerSteps {
-        std::vector<std::int32_t> x, y;
+        std::vector<std::int32_t> x, y, xy;
         std::vector<PackedShade> shade;
         void resize(std::size_t count);
         PaperLayer layer() const;  // indexed by the step, -1024 to 2048

@@ -112,8 +112,10 @@ __attribute__((target("avx2"))) void tableRunFast(const TableRun& run) {
         __m256i open = minusOne;
         for (int l = 0; l < layerCount; ++l) {
             const PaperLayer& layer = l == 0 ? run.first : *run.second;
-            const __m256i x = _mm256_add_epi32(column, _mm256_i32gather_epi32(layer.x, step, 4));
-            const __m256i y = _mm256_add_epi32(row, _mm256_i32gather_epi32(layer.y, step, 4));
+            const __m256i xy = _mm256_i32gather_epi32(layer.xy, step, 4);
+            const __m256i x =
+                _mm256_add_epi32(column, _mm256_srai_epi32(_mm256_slli_epi32(xy, 16), 16));
+            const __m256i y = _mm256_add_epi32(row, _mm256_srai_epi32(xy, 16));
             const __m256i on = _mm256_and_si256(
                 open, _mm256_and_si256(_mm256_and_si256(_mm256_cmpgt_epi32(x, minusOne),
                                                         _mm256_cmpgt_epi32(width, x)),

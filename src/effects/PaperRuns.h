@@ -36,7 +36,22 @@ struct PaperLayer {
     const std::int32_t* x;
     const std::int32_t* y;
     const PackedShade* shade;
+    // x and y again as the low and high halves of one word, for the fast
+    // loop; pages up to 8192 pixels a side keep them within 16 bits, and
+    // the no-paper mark of 16 bits still falls outside every page.
+    const std::int32_t* xy;
 };
+
+// Packs x and y for PaperLayer::xy.
+constexpr std::int32_t packPlace(std::int32_t x, std::int32_t y) {
+    constexpr std::int32_t LOW = -32768;
+    const auto half = [](std::int32_t v) { return v < LOW ? LOW : v; };
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(half(x)) & 0xFFFFu) |
+           static_cast<std::int32_t>(static_cast<std::uint32_t>(half(y)) << 16);
+}
+
+// The largest side of a page the fast loops take.
+inline constexpr int FAST_SIDE = 8192;
 
 // A run of `count` pixels whose step of the table falls along the row:
 // pixel i is at step clamp((q - i * qStep) >> 16, firstStep, lastStep). A
