@@ -61,9 +61,10 @@ constexpr int BEND_FIRST_Q = -1;
 constexpr int BEND_LAST_Q = 2;
 constexpr int BEND_ENTRIES = (BEND_LAST_Q - BEND_FIRST_Q) * BEND_STEPS + 1;
 
-// Tiles of the active part of a page: TILE_ROWS rows of TILE_COLUMNS.
-constexpr int TILE_ROWS = 32;
-constexpr int TILE_COLUMNS = 64;
+// How many rows ahead the active parts are asked for, and the slots of
+// row parts kept meanwhile.
+constexpr int PREFETCH_ROWS = 4;
+constexpr int ROW_AHEAD_SLOTS = 16;
 
 // An offset that puts any pixel off every page.
 constexpr std::int32_t NO_PAPER = -(1 << 28);
@@ -79,8 +80,16 @@ constexpr double SPECULAR = 0.5;
 constexpr double SPECULAR_POWER = 24.0;
 // Darkest point of the shadow, right at the bend.
 constexpr double SHADOW_DEPTH = 0.45;
-// How far the shadow reaches behind the bend, in radii; within the table.
-constexpr double SHADOW_REACH = 0.5;
+// How far the shadow reaches behind the bend, in steps of the bend table
+// past q = 1; within the table.
+constexpr int SHADOW_STEPS = BEND_STEPS / 2;
+constexpr double SHADOW_REACH = static_cast<double>(SHADOW_STEPS) / BEND_STEPS;
+
+// The first step of the bend table (q as a step index) of each part of a
+// row; the front's end is the page's own.
+constexpr std::int64_t FIRST_TO_STEP = BEND_STEPS + SHADOW_STEPS;
+constexpr std::int64_t FIRST_SHADOW_STEP = BEND_STEPS + 1;
+constexpr std::int64_t FIRST_BEND_STEP = 0;
 
 struct Light {
     double ls, lz, hs, hz;  // unit light and half vectors in the (s, z) plane
@@ -159,13 +168,6 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-Pixel shade(Pixel p, unsigned mul, unsigned add) {
-    const Pixel redBlue = (((p & 0xFF00FFu) * mul) >> 8) & 0xFF00FFu;
-    const Pixel green = (((p & 0x00FF00u) * mul) >> 8) & 0x00FF00u;
-    // The fourth byte passes through untouched.
-    return (p & 0xFF000000u) | (redBlue + green + add * 0x010101u);
-}
-
 PageEffect::Page makePage(int x0, int y0, int width, int height, int dx, int dy, double radius) {
     const double length = std::hypot(static_cast<double>(dx), static_cast<double>(dy));
     PageEffect::Page page{};
@@ -206,8 +208,10 @@ int PageEffect::begin(const PictureFrameBlock& block) {
     const double scale = std::min(w, h) / REFERENCE_SIDE;
     try {
         bend_ = buildBend(fold_, flatBack_);
-        reach_.resize(bend_.size());
-        spans_.resize(TILE_ROWS);
+        tops_.resize(bend_.size());
+        insides_.resize(bend_.size());
+        fast_ = !plainOnly_ && paperRunsHaveFastPath() && w <= FAST_SIDE && h <= FAST_SIDE;
+        rows_.resize(ROW_AHEAD_SLOTS);
         if (wholeUse_) {
             const Preset preset =
                 fold_ == Fold::Curl ? CURL_PRESETS[presetIndex_] : ROLL_PRESETS[presetIndex_];
@@ -225,8 +229,10 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         }
     } catch (const std::bad_alloc&) {
         bend_ = {};
-        reach_ = {};
-        spans_ = {};
+        tops_ = {};
+        insides_ = {};
+        fast_ = false;
+        rows_ = {};
         pages_ = {};
         return 0;
     }
@@ -254,8 +260,10 @@ int PageEffect::frame(const PictureFrameBlock& block) {
 
 int PageEffect::end(const PictureFrameBlock&) {
     bend_ = {};
-    reach_ = {};
-    spans_ = {};
+    tops_ = {};
+    insides_ = {};
+    fast_ = false;
+    rows_ = {};
     pages_ = {};
     width_ = 0;
     height_ = 0;
@@ -292,12 +300,20 @@ PageEffect::Bend PageEffect::bendAt(const Page& page, std::int64_t progress) con
     return bend;
 }
 
-void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) {
-    const Bend bend = bendAt(page, progress);
+void PageEffect::LayerSteps::resize(std::size_t count) {
+    x.resize(count);
+    y.resize(count);
+    xy.resize(count);
+    shade.resize(count);
+}
 
-    // Where the paper of each step of the bend lay, in whole pixels from the
-    // pixel that shows it; NO_PAPER where there is none, which no bounds
-    // check passes.
+PaperLayer PageEffect::LayerSteps::layer() const {
+    constexpr std::ptrdiff_t zero = -BEND_FIRST_Q * BEND_STEPS;
+    return {x.data() + zero, y.data() + zero, shade.data() + zero, xy.data() + zero};
+}
+
+void PageEffect::fillSteps(const Page& page, const Bend& bend) {
+    // NO_PAPER where there is none, which no bounds check passes.
     const auto offset = [&](std::int32_t tau, std::int64_t unit) {
         if (tau < 0) {
             return NO_PAPER;
@@ -305,132 +321,251 @@ void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std:
         const std::int64_t t = (bend.r * tau) >> 16;
         return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
     };
-    for (std::size_t i = 0; i < bend_.size(); ++i) {
-        const BendEntry& e = bend_[i];
-        reach_[i] = {offset(e.top.tau, page.ux),    offset(e.top.tau, page.uy),
-                     offset(e.inside.tau, page.ux), offset(e.inside.tau, page.uy),
-                     offset(e.shadowTau, page.ux),  offset(e.shadowTau, page.uy)};
+    const auto fill = [&](LayerSteps& steps, std::size_t i, const Layer& layer) {
+        steps.x[i] = offset(layer.tau, page.ux);
+        steps.y[i] = offset(layer.tau, page.uy);
+        steps.shade[i] = packShade(layer.mul, layer.add);
+        steps.xy[i] = packPlace(steps.x[i], steps.y[i]);
+    };
+    // Past the rim the shadow has its own, straight-line reach.
+    const std::size_t count = FIRST_SHADOW_STEP - BEND_FIRST_Q * BEND_STEPS;
+    for (std::size_t i = 0; i < count; ++i) {
+        fill(tops_, i, bend_[i].top);
+        fill(insides_, i, bend_[i].inside);
     }
+}
 
-    // Pixels with s below sLow show the incoming picture, above sHigh the
-    // outgoing one; only those between need a look at the bend.
-    const std::int64_t margin = 2 * ONE;
-    const std::int64_t sLow =
-        bend.c - std::llround(static_cast<double>(bend.r) * (1.0 + SHADOW_REACH)) - margin;
-    std::int64_t sHigh = bend.c + bend.r;
-    if (fold_ == Fold::Curl) {
-        sHigh = std::max(sHigh, 2 * bend.c - bend.piR - page.sMin);
-    }
-    sHigh += margin;
-
-    const int w = block.width;
-    const int x0 = page.x0;
+PageEffect::RowParts PageEffect::rowParts(const Page& page, const Bend& bend, std::int64_t frontEnd,
+                                          int y) const {
+    // Along the row q = qRow - x * qStep, stepped the same way by the part
+    // loops, so a part's columns hold exactly its steps of the table.
+    const std::int64_t qRow = (bend.c - y * page.uy) * bend.qScale;
+    const std::int64_t qStep = page.ux * bend.qScale;
+    const std::int64_t firsts[PART_COUNT - 1] = {FIRST_TO_STEP, FIRST_SHADOW_STEP, FIRST_BEND_STEP,
+                                                 frontEnd};
     const int x1 = page.x0 + page.width;
-    const int y1 = page.y0 + page.height;
-    // Rows split into what is still flat on either side, copied whole, and
-    // an active part between. The active parts go in tiles: the paper they
-    // show comes from mirrored places, which a tile keeps closer together.
-    for (int tileY = page.y0; tileY < y1; tileY += TILE_ROWS) {
-        const int tileYEnd = std::min(y1, tileY + TILE_ROWS);
-        int tileBegin = x1;
-        int tileEnd = x0;
-        for (int y = tileY; y < tileYEnd; ++y) {
-            const std::int64_t sRow = y * page.uy;
-            int activeBegin = x0;
-            int activeEnd = x1;
-            bool toOnLeft = page.ux > 0;
-            if (page.ux == 0) {
-                // The whole row lies at one distance: all active, or all the
-                // left side of an empty active part.
-                if (sRow < sLow || sRow > sHigh) {
-                    toOnLeft = sRow < sLow;
-                    activeBegin = activeEnd = x1;
-                }
-            } else {
-                const std::int64_t xLow = floorDiv(sLow - sRow, page.ux);
-                const std::int64_t xHigh = floorDiv(sHigh - sRow, page.ux);
-                const std::int64_t lo = std::min(xLow, xHigh) - 1;
-                const std::int64_t hi = std::max(xLow, xHigh) + 2;
-                activeBegin = static_cast<int>(std::clamp<std::int64_t>(lo, x0, x1));
-                activeEnd = static_cast<int>(std::clamp<std::int64_t>(hi, activeBegin, x1));
-            }
-            Pixel* out = rowOf(block.out, w, y);
-            const Pixel* left = rowOf(toOnLeft ? block.to : block.from, w, y);
-            const Pixel* right = rowOf(toOnLeft ? block.from : block.to, w, y);
-            copyPixels(out + x0, left + x0, activeBegin - x0);
-            copyPixels(out + activeEnd, right + activeEnd, x1 - activeEnd);
-            spans_[static_cast<std::size_t>(y - tileY)] = {activeBegin, activeEnd};
-            if (activeBegin < activeEnd) {
-                tileBegin = std::min(tileBegin, activeBegin);
-                tileEnd = std::max(tileEnd, activeEnd);
-            }
+    RowParts row{};
+    row.rising = qStep < 0;
+    row.edge[0] = page.x0;
+    row.edge[PART_COUNT] = x1;
+    for (int k = 0; k < PART_COUNT - 1; ++k) {
+        const std::int64_t q =
+            firsts[row.rising ? PART_COUNT - 2 - k : k] * (std::int64_t{1} << 32);
+        std::int64_t x;
+        if (qStep > 0) {
+            x = floorDiv(qRow - q, qStep) + 1;  // the first column below q
+        } else if (qStep < 0) {
+            x = -floorDiv(qRow - q, -qStep);  // the first column at or above q
+        } else {
+            x = qRow >= q ? x1 : page.x0;
         }
-        for (int tileX = tileBegin; tileX < tileEnd; tileX += TILE_COLUMNS) {
-            for (int y = tileY; y < tileYEnd; ++y) {
-                const auto [activeBegin, activeEnd] = spans_[static_cast<std::size_t>(y - tileY)];
-                drawSpan(block, page, bend, y, std::max(activeBegin, tileX),
-                         std::min(activeEnd, tileX + TILE_COLUMNS));
-            }
+        row.edge[k + 1] = static_cast<int>(std::clamp<std::int64_t>(x, row.edge[k], x1));
+    }
+    return row;
+}
+
+void PageEffect::drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress) {
+    const Bend bend = bendAt(page, progress);
+    fillSteps(page, bend);
+    // A roll's front ends with the roll; a curl's flap reaches as far past
+    // the bend as the paper it has taken up, less the bend itself.
+    std::int64_t frontEnd = BEND_FIRST_Q * BEND_STEPS;
+    if (fold_ == Fold::Curl) {
+        const std::int64_t flapEnd = 2 * bend.c - bend.piR - page.sMin + 2 * ONE;
+        frontEnd =
+            std::min<std::int64_t>(FIRST_BEND_STEP, ((bend.c - flapEnd) * bend.qScale) >> 32);
+    }
+
+    // Rows split into parts, drawn in order along the row. The active parts
+    // read short runs of the pictures that the processor does not see
+    // coming: ask for those of a row a few rows ahead.
+    const int y1 = page.y0 + page.height;
+    const auto partsOf = [&](int y) -> RowParts& {
+        return rows_[static_cast<std::size_t>(y - page.y0) % ROW_AHEAD_SLOTS];
+    };
+    for (int y = page.y0; y < std::min(y1, page.y0 + PREFETCH_ROWS); ++y) {
+        partsOf(y) = rowParts(page, bend, frontEnd, y);
+    }
+    for (int y = page.y0; y < y1; ++y) {
+        const int ahead = y + PREFETCH_ROWS;
+        if (ahead < y1) {
+            partsOf(ahead) = rowParts(page, bend, frontEnd, ahead);
+            prefetchActive(block, partsOf(ahead), ahead);
+        }
+        drawRow(block, page, bend, partsOf(y), y);
+    }
+}
+
+void PageEffect::prefetchActive(const PictureFrameBlock& block, const RowParts& row, int y) const {
+    // In either order the active parts are the middle three.
+    const int begin = row.edge[1];
+    const int end = row.edge[PART_COUNT - 1];
+    if (begin >= end) {
+        return;
+    }
+    const std::size_t first = static_cast<std::size_t>(y) * static_cast<std::size_t>(block.width);
+    constexpr int LINE_PIXELS = 16;
+    for (int x = begin; x < end + LINE_PIXELS; x += LINE_PIXELS) {
+        const std::size_t i = first + static_cast<std::size_t>(std::min(x, end - 1));
+        __builtin_prefetch(block.to + i);
+        __builtin_prefetch(block.from + i);
+        __builtin_prefetch(block.out + i, 1);
+    }
+}
+
+void PageEffect::drawRow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                         const RowParts& row, int y) const {
+    const int w = block.width;
+    Pixel* out = rowOf(block.out, w, y);
+    for (int i = 0; i < PART_COUNT; ++i) {
+        const int part = row.rising ? PART_COUNT - 1 - i : i;
+        const int begin = row.edge[i];
+        const int end = row.edge[i + 1];
+        if (begin >= end) {
+            continue;
+        }
+        switch (part) {
+            case PART_TO:
+                copyPixels(out + begin, rowOf(block.to, w, y) + begin, end - begin);
+                break;
+            case PART_SHADOW:
+                drawShadow(block, page, bend, y, begin, end);
+                break;
+            case PART_BEND:
+                drawBend(block, page, bend, y, begin, end);
+                break;
+            case PART_FRONT:
+                drawFront(block, page, bend, y, begin, end);
+                break;
+            default:
+                copyPixels(out + begin, rowOf(block.from, w, y) + begin, end - begin);
+                break;
         }
     }
 }
 
-void PageEffect::drawSpan(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
-                          int begin, int end) const {
+void PageEffect::drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                            int y, int begin, int end) const {
     const int w = block.width;
-    const int x0 = page.x0;
-    const int x1 = page.x0 + page.width;
-    const int y0 = page.y0;
-    const int y1 = page.y0 + page.height;
-    const auto onPage = [&](std::int64_t sx, std::int64_t sy) {
-        return sx >= x0 && sx < x1 && sy >= y0 && sy < y1;
-    };
-    const Pixel* from = block.from;
-    const Pixel* fromRow = rowOf(block.from, w, y);
     const Pixel* toRow = rowOf(block.to, w, y);
     Pixel* out = rowOf(block.out, w, y);
-    const bool curl = fold_ == Fold::Curl;
-    int px = begin;
-    // The paper (dx, dy) pixels away from the one drawn.
-    const auto paper = [&](std::int32_t dx, std::int32_t dy) {
-        return fromRow + px + std::ptrdiff_t{dy} * w + dx;
-    };
-
-    std::int64_t s = y * page.uy + std::int64_t{begin} * page.ux;
-    // q in steps of the bend table, stepped along the row without a
-    // multiplication per pixel.
-    std::int64_t q = (bend.c - s) * bend.qScale;
+    const BendEntry* entries = bend_.data() - BEND_FIRST_Q * BEND_STEPS;
     const std::int64_t qStep = page.ux * bend.qScale;
-    for (; px < end; ++px, s += page.ux, q -= qStep) {
-        const std::int64_t qi = q >> 32;
-        if (qi > BEND_LAST_Q * BEND_STEPS) {
-            out[px] = toRow[px];
-        } else if (qi >= BEND_FIRST_Q * BEND_STEPS) {
-            const std::size_t i = static_cast<std::size_t>(qi - BEND_FIRST_Q * BEND_STEPS);
-            const BendEntry& e = bend_[i];
-            const Reach& at = reach_[i];
-            if (qi > BEND_STEPS) {
-                // No shadow where no paper has been lifted yet.
-                const bool cast = onPage(px + at.shadowX, y + at.shadowY);
-                out[px] = cast ? shade(toRow[px], e.shadowMul, 0) : toRow[px];
-            } else if (onPage(px + at.topX, y + at.topY)) {
-                out[px] = shade(*paper(at.topX, at.topY), e.top.mul, e.top.add);
-            } else if (onPage(px + at.insideX, y + at.insideY)) {
-                out[px] = shade(*paper(at.insideX, at.insideY), e.inside.mul, e.inside.add);
-            } else {
-                out[px] = qi >= 0 ? toRow[px] : fromRow[px];
-            }
-        } else if (curl) {
-            // The flat folded-back paper: it lay pi r + 2 (s - c) behind.
-            const std::int64_t t = bend.piR + 2 * (s - bend.c);
-            const std::int64_t sx = px + ((ONE / 2 - ((t * page.ux) >> 16)) >> 16);
-            const std::int64_t sy = y + ((ONE / 2 - ((t * page.uy) >> 16)) >> 16);
-            out[px] = onPage(sx, sy) ? shade(from[sy * w + sx], flatBack_.mul, flatBack_.add)
-                                     : fromRow[px];
-        } else {
-            out[px] = fromRow[px];
-        }
+    std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
+    // The rim's paper lay r (pi / 2 - q) = pi r / 2 - (c - s) behind: it
+    // moves by a constant per column (32.32 fixed point, rounded).
+    const std::int64_t t = bend.piR / 2 - bend.c + y * page.uy + begin * page.ux;
+    const std::int64_t half = std::int64_t{1} << 31;
+    std::int64_t sx = (std::int64_t{begin - page.x0} << 32) - t * page.ux + half;
+    std::int64_t sy = (std::int64_t{y - page.y0} << 32) - t * page.uy + half;
+    const std::int64_t sxStep = (std::int64_t{1} << 32) - page.ux * page.ux;
+    const std::int64_t syStep = -page.ux * page.uy;
+    const unsigned pw = static_cast<unsigned>(page.width);
+    const unsigned ph = static_cast<unsigned>(page.height);
+    for (int px = begin; px < end; ++px, q -= qStep, sx += sxStep, sy += syStep) {
+        // No shadow where the rim has no paper.
+        const bool cast =
+            static_cast<unsigned>(sx >> 32) < pw && static_cast<unsigned>(sy >> 32) < ph;
+        out[px] = shadePixel(toRow[px], cast ? packShade(entries[q >> 32].shadowMul, 0) : NO_SHADE);
     }
+}
+
+namespace {
+
+// The columns [first, second) of a run of `count` pixels at which
+// (start + i * step) >> 32 lies in [0, limit).
+std::pair<std::int64_t, std::int64_t> withinLimit(std::int64_t start, std::int64_t step,
+                                                  std::int64_t limit, std::int64_t count) {
+    const std::int64_t low = 0;
+    const std::int64_t high = (limit << 32) - 1;  // the last value inside
+    if (step == 0) {
+        return start >= low && start <= high ? std::pair{std::int64_t{0}, count}
+                                             : std::pair{std::int64_t{0}, std::int64_t{0}};
+    }
+    std::int64_t first, last;  // the first and last i inside
+    if (step > 0) {
+        first = -floorDiv(start - low, step);
+        last = floorDiv(high - start, step);
+    } else {
+        first = -floorDiv(high - start, -step);
+        last = floorDiv(start - low, -step);
+    }
+    return {std::max<std::int64_t>(first, 0), std::min<std::int64_t>(last + 1, count)};
+}
+
+}  // namespace
+
+void PageEffect::drawBend(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                          int begin, int end) const {
+    const PaperLayer inside = insides_.layer();
+    TableRun run = tableRun(block, page, bend, y, begin, end);
+    run.under = rowOf(block.to, block.width, y) + begin;
+    run.firstStep = FIRST_BEND_STEP;
+    run.lastStep = BEND_STEPS;
+    run.second = &inside;
+    (fast_ ? tableRunFast : tableRunPlain)(run);
+}
+
+TableRun PageEffect::tableRun(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                              int y, int begin, int end) const {
+    const std::int64_t qStep = page.ux * bend.qScale;
+    const std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
+    TableRun run{};
+    run.out = rowOf(block.out, block.width, y) + begin;
+    run.paper = rowOf(block.from, block.width, page.y0) + page.x0;
+    run.stride = block.width;
+    run.column = begin - page.x0;
+    run.row = y - page.y0;
+    run.pageWidth = page.width;
+    run.pageHeight = page.height;
+    run.count = end - begin;
+    // In 16.16 steps: the run stays within its part of the table.
+    run.q = static_cast<std::int32_t>(q >> 16);
+    run.qStep = static_cast<std::int32_t>(qStep >> 16);
+    run.first = tops_.layer();
+    return run;
+}
+
+void PageEffect::drawFront(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                           int y, int begin, int end) const {
+    const int w = block.width;
+    const Pixel* fromRow = rowOf(block.from, w, y);
+    Pixel* out = rowOf(block.out, w, y);
+    if (fold_ == Fold::Roll) {
+        TableRun run = tableRun(block, page, bend, y, begin, end);
+        run.under = fromRow + begin;
+        run.firstStep = BEND_FIRST_Q * BEND_STEPS;
+        run.lastStep = FIRST_BEND_STEP - 1;
+        run.second = nullptr;
+        (fast_ ? tableRunFast : tableRunPlain)(run);
+        return;
+    }
+    // The curl's flat, folded-back paper lay pi r + 2 (s - c) behind: a
+    // mirror image, so the place it comes from moves by a constant per
+    // column (32.32 fixed point, rounded), and it lies on the page along one
+    // stretch of the run.
+    const std::int64_t t = bend.piR + 2 * (y * page.uy + begin * page.ux - bend.c);
+    const std::int64_t half = std::int64_t{1} << 31;
+    LineRun run{};
+    run.x = (std::int64_t{begin - page.x0} << 32) - t * page.ux + half;
+    run.y = (std::int64_t{y - page.y0} << 32) - t * page.uy + half;
+    run.xStep = (std::int64_t{1} << 32) - 2 * page.ux * page.ux;
+    run.yStep = -2 * page.ux * page.uy;
+    const std::int64_t count = end - begin;
+    const auto [xFirst, xEnd] = withinLimit(run.x, run.xStep, page.width, count);
+    const auto [yFirst, yEnd] = withinLimit(run.y, run.yStep, page.height, count);
+    const int first = static_cast<int>(std::min(std::max(xFirst, yFirst), count));
+    const int last = std::max(first, static_cast<int>(std::min(xEnd, yEnd)));
+    copyPixels(out + begin, fromRow + begin, first);
+    run.out = out + begin + first;
+    run.paper = rowOf(block.from, w, page.y0) + page.x0;
+    run.stride = w;
+    run.count = last - first;
+    run.x += first * run.xStep;
+    run.y += first * run.yStep;
+    run.shade = packShade(flatBack_.mul, flatBack_.add);
+    (fast_ ? lineRunFast : lineRunPlain)(run);
+    copyPixels(out + begin + last, fromRow + begin + last, count - last);
 }
 
 }  // namespace effects

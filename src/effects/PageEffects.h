@@ -2,10 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PaperRuns.h"
 
 namespace effects {
 
@@ -42,6 +42,10 @@ class PageEffect final : public PictureEffect {
     // take no preset.
     int end(const PictureFrameBlock& block) override;
 
+    // Keeps the pixel loops to their plain versions from the next Begin on,
+    // for the tests that hold the fast ones to them.
+    void usePlainPixels(bool plain) { plainOnly_ = plain; }
+
     // The preset the next whole-picture use takes.
     std::size_t presetIndex() const { return presetIndex_; }
 
@@ -72,10 +76,26 @@ class PageEffect final : public PictureEffect {
     };
 
   private:
-    // Where the paper of one step of the bend lay, in whole pixels from the
-    // pixel that shows it; refilled for each page and frame.
-    struct Reach {
-        std::int32_t topX, topY, insideX, insideY, shadowX, shadowY;
+    // One layer of the bend for this page and frame, per step of the bend
+    // table: where the paper it shows lay, in whole pixels from the pixel
+    // that shows it, and its shade.
+    struct LayerSteps {
+        std::vector<std::int32_t> x, y, xy;
+        std::vector<PackedShade> shade;
+        void resize(std::size_t count);
+        PaperLayer layer() const;  // indexed by the step, -1024 to 2048
+    };
+
+    // The parts of a page's row, in the order q falls: uncovered, shadowed
+    // by the bend, on the bend, in front of it (a roll's front, a curl's
+    // folded-back flap), untouched.
+    enum Part { PART_TO, PART_SHADOW, PART_BEND, PART_FRONT, PART_FROM, PART_COUNT };
+
+    // Columns [edge[i], edge[i + 1]) of a row hold part i, or part
+    // PART_COUNT - 1 - i when q rises along the row.
+    struct RowParts {
+        int edge[PART_COUNT + 1];
+        bool rising;
     };
 
     // Where the bend of a page stands at a progress (16.16): c, where the
@@ -87,9 +107,21 @@ class PageEffect final : public PictureEffect {
 
     Bend bendAt(const Page& page, std::int64_t progress) const;
     void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress);
-    // Pixels [begin, end) of row y, all within the page's active part.
-    void drawSpan(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+    void fillSteps(const Page& page, const Bend& bend);
+    RowParts rowParts(const Page& page, const Bend& bend, std::int64_t frontEnd, int y) const;
+    void prefetchActive(const PictureFrameBlock& block, const RowParts& row, int y) const;
+    void drawRow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                 const RowParts& row, int y) const;
+    // Pixels [begin, end) of row y, all in one part.
+    void drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                    int begin, int end) const;
+    // A run of the table from the page's row y, columns [begin, end).
+    TableRun tableRun(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                      int begin, int end) const;
+    void drawBend(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
                   int begin, int end) const;
+    void drawFront(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
+                   int begin, int end) const;
 
     Fold fold_;
     std::size_t presetIndex_ = 0;
@@ -99,10 +131,12 @@ class PageEffect final : public PictureEffect {
     int height_ = 0;
     std::vector<Page> pages_;
     std::vector<BendEntry> bend_;  // empty when Begin had no pictures or no memory
-    std::vector<Reach> reach_;     // one per bend entry, sized by Begin
-    // The active columns [first, second) of each row of a tile, sized by Begin.
-    std::vector<std::pair<int, int>> spans_;
-    Layer flatBack_;  // the curl's flat folded-back paper
+    LayerSteps tops_;              // sized by Begin
+    LayerSteps insides_;           // the inside of the bend, the same
+    bool plainOnly_ = false;
+    bool fast_ = false;           // this use runs the fast pixel loops
+    std::vector<RowParts> rows_;  // the parts of the rows ahead, sized by Begin
+    Layer flatBack_;              // the curl's flat folded-back paper
 };
 
 }  // namespace effects
