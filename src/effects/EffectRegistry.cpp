@@ -139,9 +139,9 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
         case PictureHandler::GlitchPush:
             return std::make_unique<GlitchPush>(random, clock);
         case PictureHandler::SwirlAway:
-            return std::make_unique<SwirlAway>();
+            return std::make_unique<SwirlAway>(path);
         case PictureHandler::ScatterSwap:
-            return std::make_unique<ScatterSwap>(random, clock);
+            return std::make_unique<ScatterSwap>(random, clock, path);
         case PictureHandler::FilmStrip:
             return std::make_unique<FilmStrip>();
         case PictureHandler::None:
