@@ -131,7 +131,7 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
         case PictureHandler::NoiseBurn:
             return std::make_unique<NoiseBurn>(random, clock);
         case PictureHandler::CircleSmear:
-            return std::make_unique<CircleSmear>();
+            return std::make_unique<CircleSmear>(path);
         case PictureHandler::DiagonalGlowWipe:
             return std::make_unique<DiagonalGlowWipe>();
         case PictureHandler::MeltDown:
