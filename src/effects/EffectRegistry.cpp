@@ -125,7 +125,7 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
         case PictureHandler::ShatterFine:
             return std::make_unique<ShatterFine>(random, clock);
         case PictureHandler::DoorSwing:
-            return std::make_unique<DoorSwing>();
+            return std::make_unique<DoorSwing>(path);
         case PictureHandler::ClockWipe:
             return std::make_unique<ClockWipe>();
         case PictureHandler::NoiseBurn:
