@@ -129,7 +129,7 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
         case PictureHandler::ClockWipe:
             return std::make_unique<ClockWipe>();
         case PictureHandler::NoiseBurn:
-            return std::make_unique<NoiseBurn>(random, clock);
+            return std::make_unique<NoiseBurn>(random, clock, path);
         case PictureHandler::CircleSmear:
             return std::make_unique<CircleSmear>(path);
         case PictureHandler::DiagonalGlowWipe:
