@@ -119,11 +119,11 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
         case PictureHandler::GlassShatter:
             return std::make_unique<GlassShatter>();
         case PictureHandler::RandomBlocks:
-            return std::make_unique<RandomBlocks>(random);
+            return std::make_unique<RandomBlocks>(random, path);
         case PictureHandler::ShatterBlocks:
-            return std::make_unique<ShatterBlocks>(random, clock);
+            return std::make_unique<ShatterBlocks>(random, clock, path);
         case PictureHandler::ShatterFine:
-            return std::make_unique<ShatterFine>(random, clock);
+            return std::make_unique<ShatterFine>(random, clock, path);
         case PictureHandler::DoorSwing:
             return std::make_unique<DoorSwing>(path);
         case PictureHandler::ClockWipe:
