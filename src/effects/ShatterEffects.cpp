@@ -5,6 +5,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "effects/ColourBytes.h"
 #include "effects/PictureRows.h"
 #include "effects/RandomGenerator.h"
@@ -91,6 +95,24 @@ int RandomBlocks::frame(const PictureFrameBlock& block) {
         Pixel* out = rowOf(block.out, w, row);
         const Pixel* from = rowOf(block.from, w, row);
         const Pixel* to = rowOf(block.to, w, row);
+#if defined(__SSE2__)
+        if (path_ == PixelPath::Fast && s % 4 == 0) {
+            // Blocks of whole groups of four pixels: one 16-byte merge each.
+            const __m128i colour = _mm_set1_epi32(static_cast<int>(COLOUR_BYTES));
+            for (int b = 0; b < columns; ++b) {
+                const Pixel* source = p < thresholds[b] ? from : to;
+                for (int x = b * s; x < (b + 1) * s; x += 4) {
+                    const __m128i kept = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + x));
+                    const __m128i colours =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                                     _mm_or_si128(_mm_andnot_si128(colour, kept),
+                                                  _mm_and_si128(colour, colours)));
+                }
+            }
+            continue;
+        }
+#endif
         for (int b = 0; b < columns; ++b) {
             const Pixel* source = p < thresholds[b] ? from : to;
             for (int x = b * s; x < (b + 1) * s; ++x) {
