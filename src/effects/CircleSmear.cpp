@@ -86,7 +86,8 @@ void smearPixelsScalar(const SmearRow& r, int first, int last) {
             out[column] = to[column];
             continue;
         }
-        const std::int32_t scale = r.b * static_cast<std::int32_t>(r.packed[column] >> DISTANCE_BITS);
+        const std::int32_t scale =
+            r.b * static_cast<std::int32_t>(r.packed[column] >> DISTANCE_BITS);
         const std::int32_t k = column - r.w / 2;
         const Pixel rim = r.to[r.centre + ((scale * r.i) >> 19) * r.w + ((scale * k) >> 19)];
         out[column] = RIM_ONLY ? rim : smear(from[column], rim, r.m);
@@ -123,10 +124,10 @@ __attribute__((target("avx2"))) void smearRowAvx2(const SmearRow& r) {
         const __m256i k = _mm256_add_epi32(_mm256_set1_epi32(column - w / 2), lanes);
         const __m256i rimRow = _mm256_srai_epi32(_mm256_mullo_epi32(scale, i), 19);
         const __m256i rimColumn = _mm256_srai_epi32(_mm256_mullo_epi32(scale, k), 19);
-        const __m256i index =
-            _mm256_add_epi32(centre, _mm256_add_epi32(_mm256_mullo_epi32(rimRow, width), rimColumn));
-        __m256i result =
-            _mm256_mask_i32gather_epi32(behind, reinterpret_cast<const int*>(r.to), index, outside, 4);
+        const __m256i index = _mm256_add_epi32(
+            centre, _mm256_add_epi32(_mm256_mullo_epi32(rimRow, width), rimColumn));
+        __m256i result = _mm256_mask_i32gather_epi32(behind, reinterpret_cast<const int*>(r.to),
+                                                     index, outside, 4);
         if (!RIM_ONLY) {
             const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + column));
             const __m256i fLow = _mm256_unpacklo_epi8(f, zero);
@@ -134,7 +135,8 @@ __attribute__((target("avx2"))) void smearRowAvx2(const SmearRow& r) {
             const __m256i tLow = _mm256_unpacklo_epi8(result, zero);
             const __m256i tHigh = _mm256_unpackhi_epi8(result, zero);
             const __m256i low = _mm256_add_epi16(
-                tLow, _mm256_srai_epi16(_mm256_mullo_epi16(weight, _mm256_sub_epi16(fLow, tLow)), 6));
+                tLow,
+                _mm256_srai_epi16(_mm256_mullo_epi16(weight, _mm256_sub_epi16(fLow, tLow)), 6));
             const __m256i high = _mm256_add_epi16(
                 tHigh,
                 _mm256_srai_epi16(_mm256_mullo_epi16(weight, _mm256_sub_epi16(fHigh, tHigh)), 6));
@@ -228,9 +230,16 @@ void CircleSmear::frameFast(const PictureFrameBlock& block, std::int32_t b, int 
     const bool avx2 = hasAvx2();
 #endif
     for (int row = 0; row < h; ++row) {
-        const SmearRow r{block.from, block.to, block.out,
-                         packed_.data() + static_cast<std::size_t>(row) * w, w, row,
-                         (h / 2) * w + w / 2, row - h / 2, b, m};
+        const SmearRow r{block.from,
+                         block.to,
+                         block.out,
+                         packed_.data() + static_cast<std::size_t>(row) * w,
+                         w,
+                         row,
+                         (h / 2) * w + w / 2,
+                         row - h / 2,
+                         b,
+                         m};
 #if defined(__x86_64__)
         if (avx2) {
             if (m == 64) {

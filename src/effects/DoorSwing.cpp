@@ -165,7 +165,8 @@ __attribute__((target("avx2"))) void doorColumnsAvx2(const DoorRow& r, int first
         };
         const __m256i row = at(r.row);
         const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(row, width), at(r.sourceColumn));
-        const __m256i source = _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.from), index, 4);
+        const __m256i source =
+            _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.from), index, 4);
         const __m256i kept = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.out + j));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.out + j),
                             _mm256_blendv_epi8(kept, source, colour));
@@ -217,9 +218,15 @@ void DoorSwing::drawSideHingedFast(const PictureFrameBlock& block, const Geometr
         lanes_.fraction[n] = span > 0 ? h % span : 0;
         lanes_.sourceColumn[n] = static_cast<int>(std::int64_t{j} * w / dw);
     }
-    const DoorRow base{block.from,          nullptr,          w,
-                       lanes_.row.data(),   lanes_.remainder.data(), lanes_.span.data(),
-                       lanes_.step.data(),  lanes_.fraction.data(),  lanes_.sourceColumn.data()};
+    const DoorRow base{block.from,
+                       nullptr,
+                       w,
+                       lanes_.row.data(),
+                       lanes_.remainder.data(),
+                       lanes_.span.data(),
+                       lanes_.step.data(),
+                       lanes_.fraction.data(),
+                       lanes_.sourceColumn.data()};
 #if defined(__x86_64__)
     const bool avx2 = hasAvx2();
 #endif

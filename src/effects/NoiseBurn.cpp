@@ -77,19 +77,19 @@ __attribute__((target("avx2"))) void burnAvx2(Pixel* out, const Pixel* from, con
     const __m256i burntLanes = _mm256_set1_epi32(edge - NoiseBurn::RAMP_LEVELS);
     std::size_t i = 0;
     for (; i + 8 <= count; i += 8) {
-        const __m256i height = _mm256_cvtepu16_epi32(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(raised + i)));
+        const __m256i height =
+            _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(raised + i)));
         const __m256i level = _mm256_sub_epi32(height, burntLanes);
         const __m256 bit3 = _mm256_castsi256_ps(_mm256_slli_epi32(level, 28));
         const __m256 bit4 = _mm256_castsi256_ps(_mm256_slli_epi32(level, 27));
-        const __m256 low = _mm256_blendv_ps(
-            _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramp0, level)),
-            _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramp1, level)), bit3);
-        const __m256 high = _mm256_blendv_ps(
-            _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramp2, level)),
-            _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramp3, level)), bit3);
+        const __m256 low =
+            _mm256_blendv_ps(_mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramp0, level)),
+                             _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramp1, level)), bit3);
+        const __m256 high =
+            _mm256_blendv_ps(_mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramp2, level)),
+                             _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramp3, level)), bit3);
         const __m256i glow = _mm256_castps_si256(_mm256_blendv_ps(low, high, bit4));
-        const __m256i unburnt = _mm256_cmpgt_epi32(edgeLanes, height);    // height < edge
+        const __m256i unburnt = _mm256_cmpgt_epi32(edgeLanes, height);        // height < edge
         const __m256i burntThrough = _mm256_cmpgt_epi32(burntLanes, height);  // height < burnt
         const __m256i kept = _mm256_blendv_epi8(
             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)), glow, unburnt);

@@ -160,14 +160,14 @@ void ScatterSwap::drawFast(const PictureFrameBlock& block, std::int64_t spreadNo
     const int count = w / 2;
     const auto spreadSmall = static_cast<std::int32_t>(spreadNow);
     for (int row = 0; row < h; row += 2) {
-        const std::size_t first = static_cast<std::size_t>(row / 2) * static_cast<std::size_t>(count);
+        const std::size_t first =
+            static_cast<std::size_t>(row / 2) * static_cast<std::size_t>(count);
         landingPlaces(landing_.data(), offsetX_.data() + first, offsetY_.data() + first, count, row,
                       w, h, spreadSmall);
         const std::uint8_t* switchAt = switchAt_.data() + first;
         const std::ptrdiff_t rowStart = static_cast<std::ptrdiff_t>(row) * w;
         for (int i = 0; i < count; ++i) {
-            const Pixel* source =
-                (moment < switchAt[i] ? block.from : block.to) + rowStart + 2 * i;
+            const Pixel* source = (moment < switchAt[i] ? block.from : block.to) + rowStart + 2 * i;
             Pixel* out = block.out + landing_[static_cast<std::size_t>(i)];
             std::memcpy(out, source, 2 * sizeof(Pixel));
             std::memcpy(out + w, source + w, 2 * sizeof(Pixel));

@@ -75,8 +75,7 @@ class Shatter : public PictureEffect {
 // Square blocks of the parameter's size (see blockSizeFor).
 class ShatterBlocks final : public Shatter {
   public:
-    ShatterBlocks(RandomGenerator& random, const SeedClock& clock,
-                  PixelPath path = PixelPath::Fast)
+    ShatterBlocks(RandomGenerator& random, const SeedClock& clock, PixelPath path = PixelPath::Fast)
         : Shatter(random, clock, path) {}
     int frame(const PictureFrameBlock& block) override;
 

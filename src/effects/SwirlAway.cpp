@@ -79,8 +79,8 @@ void swirlRowScalar(const SwirlRow& r, int first, int last) {
 // masked gather that reads `from` only where the source lies inside.
 __attribute__((target("avx2"), always_inline)) inline __m256i scaled22x8(__m256i q, __m256i d) {
     const __m256i high = _mm256_mullo_epi32(q, _mm256_srai_epi32(d, 10));
-    const __m256i low = _mm256_srli_epi32(
-        _mm256_mullo_epi32(q, _mm256_and_si256(d, _mm256_set1_epi32(1023))), 10);
+    const __m256i low =
+        _mm256_srli_epi32(_mm256_mullo_epi32(q, _mm256_and_si256(d, _mm256_set1_epi32(1023))), 10);
     return _mm256_srai_epi32(_mm256_add_epi32(high, low), 12);
 }
 
@@ -93,13 +93,15 @@ __attribute__((target("avx2"), always_inline)) inline void swirlEight(
     __m256i width) {
     const __m256i u = scaled22x8(q, dy);
     const __m256i v = scaled22x8(q, dx);
-    const __m256i ks = _mm256_add_epi32(_mm256_set1_epi32(k), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const __m256i ks =
+        _mm256_add_epi32(_mm256_set1_epi32(k), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     const __m256i column = _mm256_add_epi32(_mm256_add_epi32(ks, u), _mm256_srai_epi32(v, 1));
     const __m256i row = _mm256_sub_epi32(_mm256_add_epi32(j, _mm256_srai_epi32(u, 1)), v);
     // Unsigned: negative positions compare as huge.
     const __m256i columnInside = _mm256_cmpeq_epi32(_mm256_min_epu32(column, lastColumn), column);
     const __m256i rowInside = _mm256_cmpeq_epi32(_mm256_min_epu32(row, lastRow), row);
-    const int inside = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_and_si256(columnInside, rowInside)));
+    const int inside =
+        _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_and_si256(columnInside, rowInside)));
     // Most groups lie wholly outside or wholly inside; eight plain loads
     // cost less than the gather instruction here.
     if (inside == 0) {
@@ -110,10 +112,10 @@ __attribute__((target("avx2"), always_inline)) inline void swirlEight(
     const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(row, width), column);
     const __m128i low = _mm256_castsi256_si128(index);
     const __m128i high = _mm256_extracti128_si256(index, 1);
-    const int at[8] = {_mm_cvtsi128_si32(low),         _mm_extract_epi32(low, 1),
-                       _mm_extract_epi32(low, 2),      _mm_extract_epi32(low, 3),
-                       _mm_cvtsi128_si32(high),        _mm_extract_epi32(high, 1),
-                       _mm_extract_epi32(high, 2),     _mm_extract_epi32(high, 3)};
+    const int at[8] = {_mm_cvtsi128_si32(low),     _mm_extract_epi32(low, 1),
+                       _mm_extract_epi32(low, 2),  _mm_extract_epi32(low, 3),
+                       _mm_cvtsi128_si32(high),    _mm_extract_epi32(high, 1),
+                       _mm_extract_epi32(high, 2), _mm_extract_epi32(high, 3)};
     if (inside == 0xFF) {
         for (int l = 0; l < 8; ++l) {
             out[k + l] = from[at[l]];
@@ -250,8 +252,16 @@ void SwirlAway::frameFast(const PictureFrameBlock& block, std::int32_t q) const 
     for (int j = 0; j < h; ++j) {
         const int b = j - h / 2;
         const std::size_t tableRow = static_cast<std::size_t>(std::abs(b)) * columns;
-        const SwirlRow r{block.from, rowOf(block.to, w, j), rowOf(block.out, w, j),
-                         dx_.data() + tableRow, dy_.data() + tableRow, w, h, j, w / 2, q,
+        const SwirlRow r{block.from,
+                         rowOf(block.to, w, j),
+                         rowOf(block.out, w, j),
+                         dx_.data() + tableRow,
+                         dy_.data() + tableRow,
+                         w,
+                         h,
+                         j,
+                         w / 2,
+                         q,
                          b < 0 ? -1 : 1};
 #if defined(__x86_64__)
         if (avx2) {

@@ -35,10 +35,10 @@ TEST(BreakupFastPaths, WriteThePlainPathsBytesInAnyOrder) {
         const char* name;
     };
     const Slot slots[] = {
-        {22, "NoiseBurn"},       {23, "CircleSmear"},     {29, "ShatterFine"},
+        {22, "NoiseBurn"},       {23, "CircleSmear"},      {29, "ShatterFine"},
         {30, "ShatterBlocks 4"}, {32, "ShatterBlocks 20"}, {33, "ScatterSwap"},
-        {36, "RandomBlocks 4"},  {37, "RandomBlocks 8"},  {38, "RandomBlocks 20"},
-        {87, "SwirlAway"},       {91, "DoorSwing up"},    {92, "DoorSwing down"},
+        {36, "RandomBlocks 4"},  {37, "RandomBlocks 8"},   {38, "RandomBlocks 20"},
+        {87, "SwirlAway"},       {91, "DoorSwing up"},     {92, "DoorSwing down"},
         {93, "DoorSwing left"},  {94, "DoorSwing right"},
     };
     struct Size {
