@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
 
 namespace effects {
 
@@ -12,11 +13,22 @@ namespace effects {
 // picture, strengthening over the first quarter of the growth.
 class CircleSmear final : public PictureEffect {
   public:
+    explicit CircleSmear(PixelPath path = PixelPath::Fast) : path_(path) {}
+
     int begin(const PictureFrameBlock& block) override;
     int frame(const PictureFrameBlock& block) override;
     int end(const PictureFrameBlock& block) override;
 
   private:
+    void framePlain(const PictureFrameBlock& block, std::int64_t b, int m) const;
+    void frameFast(const PictureFrameBlock& block, std::int32_t b, int m) const;
+
+    PixelPath path_;
+    // The fast path keeps, per pixel, its distance in the low 11 bits and
+    // the distance's reciprocal above them, so that a frame reads one word
+    // per pixel and looks nothing up (pictures up to a half-diagonal of
+    // 2047; larger ones take the plain path).
+    std::vector<std::uint32_t> packed_;
     // Truncated distance of each pixel from (W / 2, H / 2); empty without Begin.
     std::vector<std::int32_t> distance_;
     // 2^19 / d for each distance, 2^19 at 0.

@@ -7,6 +7,11 @@
 #include "effects/ColourBytes.h"
 #include "effects/EffectTables.h"
 #include "effects/PictureRows.h"
+#include "effects/ProcessorFeatures.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace effects {
 
@@ -42,10 +47,18 @@ int DoorSwing::frame(const PictureFrameBlock& block) {
             drawEdgeHinged(block, g, false);
             break;
         case DirLeft:
-            drawSideHinged(block, g, false);
+            if (path_ == PixelPath::Fast) {
+                drawSideHingedFast(block, g, false);
+            } else {
+                drawSideHinged(block, g, false);
+            }
             break;
         default:
-            drawSideHinged(block, g, true);
+            if (path_ == PixelPath::Fast) {
+                drawSideHingedFast(block, g, true);
+            } else {
+                drawSideHinged(block, g, true);
+            }
             break;
     }
     return 0;
@@ -111,6 +124,140 @@ void DoorSwing::drawSideHinged(const PictureFrameBlock& block, const Geometry& g
                 column.row += column.step + carry;
             }
         }
+    }
+}
+
+namespace {
+
+struct DoorRow {
+    const Pixel* from;
+    Pixel* out;  // the row's first door column
+    int w;
+    std::int32_t* row;
+    std::int32_t* remainder;
+    const std::int32_t* span;
+    const std::int32_t* step;
+    const std::int32_t* fraction;
+    const std::int32_t* sourceColumn;
+};
+
+// Door columns [first, last) of one output row: each takes the colour bytes
+// of its source pixel, then steps its source row on.
+void doorColumnsScalar(const DoorRow& r, int first, int last) {
+    for (int j = first; j < last; ++j) {
+        r.out[j] = withColourOf(
+            r.out[j], r.from[static_cast<std::ptrdiff_t>(r.row[j]) * r.w + r.sourceColumn[j]]);
+        r.remainder[j] += r.fraction[j];
+        const int carry = r.remainder[j] >= r.span[j] ? 1 : 0;
+        r.remainder[j] -= carry * r.span[j];
+        r.row[j] += r.step[j] + carry;
+    }
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void doorColumnsAvx2(const DoorRow& r, int first, int last) {
+    const __m256i width = _mm256_set1_epi32(r.w);
+    const __m256i colour = _mm256_set1_epi32(static_cast<int>(COLOUR_BYTES));
+    int j = first;
+    for (; j + 8 <= last; j += 8) {
+        const auto at = [j](const std::int32_t* p) __attribute__((target("avx2"))) {
+            return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + j));
+        };
+        const __m256i row = at(r.row);
+        const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(row, width), at(r.sourceColumn));
+        const __m256i source =
+            _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.from), index, 4);
+        const __m256i kept = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.out + j));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.out + j),
+                            _mm256_blendv_epi8(kept, source, colour));
+        const __m256i span = at(r.span);
+        __m256i remainder = _mm256_add_epi32(at(r.remainder), at(r.fraction));
+        // carry where remainder >= span, i.e. not span > remainder.
+        const __m256i noCarry = _mm256_cmpgt_epi32(span, remainder);
+        remainder = _mm256_sub_epi32(remainder, _mm256_andnot_si256(noCarry, span));
+        const __m256i carry = _mm256_add_epi32(noCarry, _mm256_set1_epi32(1));
+        const __m256i next = _mm256_add_epi32(_mm256_add_epi32(row, at(r.step)), carry);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.remainder + j), remainder);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.row + j), next);
+    }
+    doorColumnsScalar(r, j, last);
+}
+#endif
+
+}  // namespace
+
+// The same door as drawSideHinged, drawn row by row: in each row the door
+// columns that reach it form one run (margins shrink toward the hinge), the
+// rest of the row is one copy of `to`, and the door columns step eight at
+// a time.
+void DoorSwing::drawSideHingedFast(const PictureFrameBlock& block, const Geometry& g,
+                                   bool hingeRight) {
+    const int w = block.width;
+    const int h = block.height;
+    const int dw = std::min(g.doorWidth, w);
+    if (dw <= 0) {
+        copyPicture(block, block.to);
+        return;
+    }
+    const int mv = g.verticalMargin;
+    const int doorStart = hingeRight ? w - dw : 0;
+    const std::size_t count = static_cast<std::size_t>(dw);
+    for (std::vector<std::int32_t>* field :
+         {&lanes_.margin, &lanes_.span, &lanes_.step, &lanes_.fraction, &lanes_.sourceColumn,
+          &lanes_.row, &lanes_.remainder}) {
+        field->assign(count, 0);
+    }
+    for (int j = 0; j < dw; ++j) {
+        const std::size_t n = static_cast<std::size_t>(j);
+        const int fromFreeEdge = hingeRight ? dw - j : j;
+        const int margin = static_cast<int>(std::int64_t{mv} * fromFreeEdge / dw);
+        const int span = h - 2 * margin;
+        lanes_.margin[n] = margin;
+        lanes_.span[n] = span;
+        lanes_.step[n] = span > 0 ? h / span : 0;
+        lanes_.fraction[n] = span > 0 ? h % span : 0;
+        lanes_.sourceColumn[n] = static_cast<int>(std::int64_t{j} * w / dw);
+    }
+    const DoorRow base{block.from,
+                       nullptr,
+                       w,
+                       lanes_.row.data(),
+                       lanes_.remainder.data(),
+                       lanes_.span.data(),
+                       lanes_.step.data(),
+                       lanes_.fraction.data(),
+                       lanes_.sourceColumn.data()};
+#if defined(__x86_64__)
+    const bool avx2 = hasAvx2();
+#endif
+    const std::int32_t* margins = lanes_.margin.data();
+    for (int row = 0; row < h; ++row) {
+        Pixel* out = rowOf(block.out, w, row);
+        const Pixel* to = rowOf(block.to, w, row);
+        // Column j reaches this row when its margin is at most `reach`.
+        const int reach = std::min(row, h - 1 - row);
+        int first = 0;
+        int last = dw;
+        if (hingeRight) {
+            first = static_cast<int>(
+                std::partition_point(margins, margins + dw, [reach](int m) { return m > reach; }) -
+                margins);
+            copyPixels(out, to, doorStart + first);
+        } else {
+            last = static_cast<int>(
+                std::partition_point(margins, margins + dw, [reach](int m) { return m <= reach; }) -
+                margins);
+            copyPixels(out + last, to + last, w - last);
+        }
+        DoorRow r = base;
+        r.out = out + doorStart;
+#if defined(__x86_64__)
+        if (avx2) {
+            doorColumnsAvx2(r, first, last);
+            continue;
+        }
+#endif
+        doorColumnsScalar(r, first, last);
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
 
 namespace effects {
 
@@ -12,6 +14,8 @@ namespace effects {
 // shows the incoming picture in place. Other directions hinge at the right.
 class DoorSwing final : public PictureEffect {
   public:
+    explicit DoorSwing(PixelPath path = PixelPath::Fast) : path_(path) {}
+
     int frame(const PictureFrameBlock& block) override;
 
     // The door's size at a percentage: its width (side hinges) or height
@@ -25,6 +29,7 @@ class DoorSwing final : public PictureEffect {
 
   private:
     void drawSideHinged(const PictureFrameBlock& block, const Geometry& g, bool hingeRight);
+    void drawSideHingedFast(const PictureFrameBlock& block, const Geometry& g, bool hingeRight);
     void drawEdgeHinged(const PictureFrameBlock& block, const Geometry& g, bool hingeTop);
 
     // One door column of a side-hinged door: its rows [margin, H - margin)
@@ -35,6 +40,14 @@ class DoorSwing final : public PictureEffect {
         int row, remainder;
     };
     std::vector<DoorColumn> columns_;  // kept between frames to spare allocations
+
+    // The same door columns for the fast path, one array per field, so that
+    // eight columns step at once.
+    struct DoorColumns {
+        std::vector<std::int32_t> margin, span, step, fraction, sourceColumn, row, remainder;
+    };
+    DoorColumns lanes_;
+    PixelPath path_;
 };
 
 }  // namespace effects

@@ -119,19 +119,19 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
         case PictureHandler::GlassShatter:
             return std::make_unique<GlassShatter>();
         case PictureHandler::RandomBlocks:
-            return std::make_unique<RandomBlocks>(random);
+            return std::make_unique<RandomBlocks>(random, path);
         case PictureHandler::ShatterBlocks:
-            return std::make_unique<ShatterBlocks>(random, clock);
+            return std::make_unique<ShatterBlocks>(random, clock, path);
         case PictureHandler::ShatterFine:
-            return std::make_unique<ShatterFine>(random, clock);
+            return std::make_unique<ShatterFine>(random, clock, path);
         case PictureHandler::DoorSwing:
-            return std::make_unique<DoorSwing>();
+            return std::make_unique<DoorSwing>(path);
         case PictureHandler::ClockWipe:
             return std::make_unique<ClockWipe>();
         case PictureHandler::NoiseBurn:
-            return std::make_unique<NoiseBurn>(random, clock);
+            return std::make_unique<NoiseBurn>(random, clock, path);
         case PictureHandler::CircleSmear:
-            return std::make_unique<CircleSmear>();
+            return std::make_unique<CircleSmear>(path);
         case PictureHandler::DiagonalGlowWipe:
             return std::make_unique<DiagonalGlowWipe>();
         case PictureHandler::MeltDown:
@@ -139,9 +139,9 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
         case PictureHandler::GlitchPush:
             return std::make_unique<GlitchPush>(random, clock);
         case PictureHandler::SwirlAway:
-            return std::make_unique<SwirlAway>();
+            return std::make_unique<SwirlAway>(path);
         case PictureHandler::ScatterSwap:
-            return std::make_unique<ScatterSwap>(random, clock);
+            return std::make_unique<ScatterSwap>(random, clock, path);
         case PictureHandler::FilmStrip:
             return std::make_unique<FilmStrip>();
         case PictureHandler::None:

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
 #include "effects/SeedClock.h"
 
 namespace effects {
@@ -18,7 +19,8 @@ class NoiseBurn final : public PictureEffect {
   public:
     // Begin reseeds `random` from the processor-time clock of `clock` and
     // draws the map from it.
-    NoiseBurn(RandomGenerator& random, const SeedClock& clock) : random_(random), clock_(clock) {}
+    NoiseBurn(RandomGenerator& random, const SeedClock& clock, PixelPath path = PixelPath::Fast)
+        : random_(random), clock_(clock), path_(path) {}
 
     int begin(const PictureFrameBlock& block) override;
     int frame(const PictureFrameBlock& block) override;
@@ -34,7 +36,11 @@ class NoiseBurn final : public PictureEffect {
   private:
     RandomGenerator& random_;
     const SeedClock& clock_;
+    PixelPath path_;
     std::vector<std::int32_t> heights_;  // empty without Begin
+    // The fast path's copy of the heights above the lowest, in half the
+    // bytes; empty on the plain path and when they span 65536 or more.
+    std::vector<std::uint16_t> raised_;
     std::int32_t lowest_ = 0;
     std::int32_t highest_ = 0;
     int width_ = 0;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
 #include "effects/SeedClock.h"
 
 namespace effects {
@@ -17,7 +19,8 @@ class RandomGenerator;
 class ScatterSwap final : public PictureEffect {
   public:
     // Begin reseeds `random` from the processor-time clock of `clock`.
-    ScatterSwap(RandomGenerator& random, const SeedClock& clock) : random_(random), clock_(clock) {}
+    ScatterSwap(RandomGenerator& random, const SeedClock& clock, PixelPath path = PixelPath::Fast)
+        : random_(random), clock_(clock), path_(path) {}
 
     int begin(const PictureFrameBlock& block) override;
     int frame(const PictureFrameBlock& block) override;
@@ -33,10 +36,22 @@ class ScatterSwap final : public PictureEffect {
         std::int32_t switchAt;  // 1 to 255: shows `to` once trunc(256 c) reaches it
     };
 
+    void drawPlain(const PictureFrameBlock& block, std::int64_t spreadNow, int moment) const;
+    void drawFast(const PictureFrameBlock& block, std::int64_t spreadNow, int moment) const;
+
     RandomGenerator& random_;
     const SeedClock& clock_;
-    std::vector<Particle> particles_;  // in memory order; empty without Begin
-    int width_ = 0;
+    PixelPath path_;
+    std::vector<Particle> particles_;  // in memory order
+    // The fast path keeps the particles as columns instead (particles_ is
+    // then empty) and where each particle of a row pair lands, kept between
+    // frames to spare allocations.
+    std::vector<std::int32_t> offsetX_;
+    std::vector<std::int32_t> offsetY_;
+    std::vector<std::uint8_t> switchAt_;
+    mutable std::vector<std::int32_t> landing_;
+    bool fast_ = false;
+    int width_ = 0;  // 0 without Begin
     int height_ = 0;
 };
 

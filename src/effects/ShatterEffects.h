@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
 #include "effects/SeedClock.h"
 
 namespace effects {
@@ -19,7 +20,8 @@ int blockSizeFor(int parameter, int width, int height);
 class RandomBlocks final : public PictureEffect {
   public:
     // Thresholds come from the play thread's generator as it stands.
-    explicit RandomBlocks(RandomGenerator& random) : random_(random) {}
+    explicit RandomBlocks(RandomGenerator& random, PixelPath path = PixelPath::Fast)
+        : random_(random), path_(path) {}
 
     int begin(const PictureFrameBlock& block) override;
     int frame(const PictureFrameBlock& block) override;
@@ -27,6 +29,7 @@ class RandomBlocks final : public PictureEffect {
 
   private:
     RandomGenerator& random_;
+    PixelPath path_;
     std::vector<std::uint8_t> thresholds_;  // one per block, 0 to 99; empty without Begin
     int width_ = 0;
     int height_ = 0;
@@ -48,7 +51,8 @@ class Shatter : public PictureEffect {
     static std::int64_t fallFactor(int elapsed, int duration);
 
   protected:
-    Shatter(RandomGenerator& random, const SeedClock& clock) : random_(random), clock_(clock) {}
+    Shatter(RandomGenerator& random, const SeedClock& clock, PixelPath path)
+        : path_(path), random_(random), clock_(clock) {}
 
     // How many drift pairs Begin draws for this picture.
     virtual std::size_t entryCount(const PictureFrameBlock& block) const = 0;
@@ -58,6 +62,7 @@ class Shatter : public PictureEffect {
 
     std::vector<std::int32_t> hx_;  // sideways drift, 0 to 2W - 1; empty without Begin
     std::vector<std::int32_t> hy_;  // downward drift, 5H/2 to 3H - 1
+    PixelPath path_;
 
   private:
     RandomGenerator& random_;
@@ -70,7 +75,8 @@ class Shatter : public PictureEffect {
 // Square blocks of the parameter's size (see blockSizeFor).
 class ShatterBlocks final : public Shatter {
   public:
-    ShatterBlocks(RandomGenerator& random, const SeedClock& clock) : Shatter(random, clock) {}
+    ShatterBlocks(RandomGenerator& random, const SeedClock& clock, PixelPath path = PixelPath::Fast)
+        : Shatter(random, clock, path) {}
     int frame(const PictureFrameBlock& block) override;
 
   private:
@@ -80,11 +86,16 @@ class ShatterBlocks final : public Shatter {
 // 2 x 2 particles.
 class ShatterFine final : public Shatter {
   public:
-    ShatterFine(RandomGenerator& random, const SeedClock& clock) : Shatter(random, clock) {}
+    ShatterFine(RandomGenerator& random, const SeedClock& clock, PixelPath path = PixelPath::Fast)
+        : Shatter(random, clock, path) {}
     int frame(const PictureFrameBlock& block) override;
 
   private:
     std::size_t entryCount(const PictureFrameBlock& block) const override;
+    void drawPlain(const PictureFrameBlock& block, std::int64_t fall) const;
+    void drawFast(const PictureFrameBlock& block, std::int32_t fall);
+
+    std::vector<std::int32_t> landing_;  // one row pair's, kept to spare allocations
 };
 
 }  // namespace effects

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "FrameCheck.h"
+#include "TransitionFixture.h"
+
+namespace effects {
+namespace {
+
+using testing::fixedOptions;
+using testing::TransitionRun;
+
+std::vector<Pixel> noise(std::size_t count, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<Pixel> pixels(count);
+    for (Pixel& p : pixels) {
+        p = random();
+    }
+    return pixels;
+}
+
+// The fast paths of the block, shatter, door, burn, smear, swirl and scatter
+// transitions must write the plain paths' bytes, the kept fourth byte of
+// `out` included, on sizes that leave SIMD tails, odd centres and single
+// rows, and whatever order the frames come in (export and `photoreel
+// effect` jump about).
+TEST(BreakupFastPaths, WriteThePlainPathsBytesInAnyOrder) {
+    struct Slot {
+        int slot;
+        const char* name;
+    };
+    const Slot slots[] = {
+        {22, "NoiseBurn"},       {23, "CircleSmear"},      {29, "ShatterFine"},
+        {30, "ShatterBlocks 4"}, {32, "ShatterBlocks 20"}, {33, "ScatterSwap"},
+        {36, "RandomBlocks 4"},  {37, "RandomBlocks 8"},   {38, "RandomBlocks 20"},
+        {87, "SwirlAway"},       {91, "DoorSwing up"},     {92, "DoorSwing down"},
+        {93, "DoorSwing left"},  {94, "DoorSwing right"},
+    };
+    struct Size {
+        int w, h;
+    };
+    const Size sizes[] = {{320, 240}, {161, 119}, {96, 128}, {80, 60}, {37, 23},
+                          {17, 1},    {1, 17},    {3, 2},    {2, 2},   {1, 1}};
+    // Forward through the whole transition, then the same frames shuffled,
+    // then a few of another duration.
+    std::vector<int> order;
+    for (int elapsed = 0; elapsed <= 1000; elapsed += 53) {
+        order.push_back(elapsed);
+    }
+    order.insert(order.end(), {1, 999, 1000});
+    std::vector<int> shuffled = order;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(3));
+    order.insert(order.end(), shuffled.begin(), shuffled.end());
+    for (const Size& size : sizes) {
+        const std::size_t count = std::size_t(size.w) * size.h;
+        const std::vector<Pixel> from = noise(count, 1), to = noise(count, 2);
+        for (const Slot& s : slots) {
+            SCOPED_TRACE(std::string(s.name) + " on " + std::to_string(size.w) + "x" +
+                         std::to_string(size.h));
+            EffectRegistry::Options fastOptions = fixedOptions();
+            EffectRegistry::Options plainOptions = fixedOptions();
+            plainOptions.pixelPath = PixelPath::Plain;
+            TransitionRun fast(size.w, size.h, from, to, fastOptions);
+            TransitionRun plain(size.w, size.h, from, to, plainOptions);
+            fast.out = plain.out = noise(count, 3);
+            fast.begin(s.slot);
+            plain.begin(s.slot);
+            for (int elapsed : order) {
+                ASSERT_EQ(fast.frame(s.slot, elapsed, 1000), plain.frame(s.slot, elapsed, 1000))
+                    << "elapsed " << elapsed;
+            }
+            for (int elapsed : {0, 1, 2, 3}) {
+                ASSERT_EQ(fast.frame(s.slot, elapsed, 3), plain.frame(s.slot, elapsed, 3))
+                    << "elapsed " << elapsed << " of 3";
+            }
+            fast.end(s.slot);
+            plain.end(s.slot);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace effects
