@@ -212,8 +212,12 @@ void PlayerWindow::timerTick() {
 
 void PlayerWindow::playThreadBody() {
     while (playRunning_) {
+        // A step first: it restores the normal view, so a view asked for
+        // before it is no longer wanted.
         if (advanceRequested_.exchange(false)) {
             step();
+        } else if (viewRequested_.exchange(false)) {
+            showView();
         } else {
             advanceWake_->wait(ClockEvent::kWaitForever);
         }
@@ -303,8 +307,35 @@ void PlayerWindow::postEscapeToParent() {
     platform_.messages().postMessage({WM_KEYDOWN, static_cast<std::uintptr_t>(VK_ESCAPE), 1});
 }
 
+void PlayerWindow::showView() {
+    const std::optional<PhotoView> view = deck_->view();
+    if (!view) {
+        return;
+    }
+    const imaging::Picture* picture;
+    const imaging::Picture* overlay;
+    {
+        std::lock_guard lock(lock_);
+        picture = currentPicture_;
+        overlay = currentOverlay_;
+    }
+    if (picture == nullptr) {
+        return;
+    }
+    if (view->isNormal()) {
+        compositor_->presentStepFrame(*window_);
+    } else {
+        compositor_->presentView(picture, overlay,
+                                 view->sourceRect(picture->width(), picture->height()), *window_);
+    }
+}
+
 void PlayerWindow::step() {
     const Millis stepStart = clock_.nowMs();
+    // Keys pressed from here until the new item is fully shown do nothing:
+    // the photo they would move is on its way out.
+    deck_->closeView();
+    compositor_->forgetStepFrame();
     const film::FilmItem current = currentItemCopy();
     film::FilmItem next = film_->getItem(current.number + 1);
     if (next.number == -1) {
@@ -399,6 +430,7 @@ void PlayerWindow::step() {
     }
     if (next.type == film::ITEM_PHOTO && ran == 1 && currentPicture != nullptr) {
         titlePhase(next, currentPicture, currentOverlay, nextRect);
+        deck_->openView(stage_.width, stage_.height, nextRect);
     }
     prepared_ = false;
     prepareWake_->set();
@@ -649,8 +681,9 @@ void PlayerWindow::onKeyDown(int key) {
             }
             break;
         default:
-            if (currentType_.load() == film::ITEM_PHOTO && deck_) {
-                deck_->keys(key);
+            if (currentType_.load() == film::ITEM_PHOTO && deck_ && deck_->keys(key)) {
+                viewRequested_ = true;
+                advanceWake_->set();
             }
             break;
     }
