@@ -57,9 +57,10 @@ class FrameCompositor {
 
     // Pan and zoom between steps. presentView draws the picture's rect (the
     // view) into the out frame and presents it, first keeping the frame the
-    // step left on screen; presentStepFrame brings that frame back exactly
-    // (its titles too). forgetStepFrame: a step begins, so the frame kept
-    // no longer belongs to the picture on screen.
+    // step left on screen; an overlay stays fitted to the whole stage, as it
+    // does for an item's own rectangle. presentStepFrame brings the kept
+    // frame back exactly (its titles too). forgetStepFrame: a step begins,
+    // so the frame kept no longer belongs to the picture on screen.
     void presentView(const imaging::Picture* picture, const imaging::Picture* overlay,
                      const SourceRect& rect, platform::Window& window);
     void presentStepFrame(platform::Window& window);
