@@ -307,29 +307,6 @@ void PlayerWindow::postEscapeToParent() {
     platform_.messages().postMessage({WM_KEYDOWN, static_cast<std::uintptr_t>(VK_ESCAPE), 1});
 }
 
-void PlayerWindow::showView() {
-    const std::optional<PhotoView> view = deck_->view();
-    if (!view) {
-        return;
-    }
-    const imaging::Picture* picture;
-    const imaging::Picture* overlay;
-    {
-        std::lock_guard lock(lock_);
-        picture = currentPicture_;
-        overlay = currentOverlay_;
-    }
-    if (picture == nullptr) {
-        return;
-    }
-    if (view->isNormal()) {
-        compositor_->presentStepFrame(*window_);
-    } else {
-        compositor_->presentView(picture, overlay,
-                                 view->sourceRect(picture->width(), picture->height()), *window_);
-    }
-}
-
 void PlayerWindow::step() {
     const Millis stepStart = clock_.nowMs();
     // Keys pressed from here until the new item is fully shown do nothing:
@@ -686,6 +663,29 @@ void PlayerWindow::onKeyDown(int key) {
                 advanceWake_->set();
             }
             break;
+    }
+}
+
+void PlayerWindow::showView() {
+    const std::optional<PhotoView> view = deck_->view();
+    if (!view) {
+        return;
+    }
+    const imaging::Picture* picture;
+    const imaging::Picture* overlay;
+    {
+        std::lock_guard lock(lock_);
+        picture = currentPicture_;
+        overlay = currentOverlay_;
+    }
+    if (picture == nullptr) {
+        return;
+    }
+    if (view->isNormal()) {
+        compositor_->presentStepFrame(*window_);
+    } else {
+        compositor_->presentView(picture, overlay,
+                                 view->sourceRect(picture->width(), picture->height()), *window_);
     }
 }
 

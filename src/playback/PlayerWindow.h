@@ -67,8 +67,6 @@ class PlayerWindow final : public ShowPlayer {
     void requestAdvance();
 
     void step();
-    // Shows the pan and zoom view the keys asked for (play thread, between steps).
-    void showView();
     int transition(const imaging::Picture* currentPicture, const imaging::Picture* currentOverlay,
                    const SourceRect& currentRect, const imaging::Picture* nextPicture,
                    const imaging::Picture* nextOverlay, const SourceRect& nextRect, int effect,
@@ -84,6 +82,8 @@ class PlayerWindow final : public ShowPlayer {
 
     void onKeyDown(int key);
     void stepBack();
+    // Shows the pan and zoom view the keys asked for (play thread, between steps).
+    void showView();
     void postEscapeToParent();
 
     void pausePreparation();
