@@ -41,6 +41,8 @@ bool FrameCompositor::createFrames() {
 }
 
 void FrameCompositor::freeFrames() {
+    stepFrame_.reset();
+    stepFrameKept_ = false;
     from_.reset();
     to_.reset();
     out_.reset();
@@ -170,6 +172,35 @@ void FrameCompositor::present(platform::Window& window, Source source) {
     if (presented_) {
         window.present({presented_->pixels(), stageWidth_, stageHeight_}, x, y);
     }
+}
+
+void FrameCompositor::presentView(const imaging::Picture* picture, const imaging::Picture* overlay,
+                                  const SourceRect& rect, platform::Window& window) {
+    if (!out_) {
+        return;
+    }
+    if (!stepFrameKept_) {
+        if (!stepFrame_) {
+            stepFrame_ = imaging::StageFrame::create(stageWidth_, stageHeight_);
+        }
+        std::lock_guard lock(frameMutex_);
+        if (!stepFrame_ || !presented_) {
+            return;  // without a way back to the normal view, the view stays as it is
+        }
+        std::memcpy(stepFrame_->pixels(), presented_->pixels(), stepFrame_->byteSize());
+        stepFrameKept_ = true;
+    }
+    drawPicture(picture, overlay, rect, *out_);
+    present(window, Source::Out);
+}
+
+void FrameCompositor::presentStepFrame(platform::Window& window) {
+    if (!stepFrameKept_ || !out_) {
+        return;  // the step's own frame is still on screen
+    }
+    std::memcpy(out_->pixels(), stepFrame_->pixels(), out_->byteSize());
+    stepFrameKept_ = false;
+    present(window, Source::Out);
 }
 
 std::vector<std::uint8_t> FrameCompositor::presentedCopy() {

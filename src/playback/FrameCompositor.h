@@ -55,6 +55,17 @@ class FrameCompositor {
     // Draws onto the presented frame while no repaint can read it.
     void drawOnPresented(const std::function<void(std::uint8_t* pixels)>& draw);
 
+    // Pan and zoom between steps. presentView draws the picture's rect (the
+    // view) into the out frame and presents it, first keeping the frame the
+    // step left on screen; an overlay stays fitted to the whole stage, as it
+    // does for an item's own rectangle. presentStepFrame brings the kept
+    // frame back exactly (its titles too). forgetStepFrame: a step begins,
+    // so the frame kept no longer belongs to the picture on screen.
+    void presentView(const imaging::Picture* picture, const imaging::Picture* overlay,
+                     const SourceRect& rect, platform::Window& window);
+    void presentStepFrame(platform::Window& window);
+    void forgetStepFrame() { stepFrameKept_ = false; }
+
     // The out frame or the presented frame, centred in the window.
     enum class Source { Out, Presented };
     void present(platform::Window& window, Source source);
@@ -77,6 +88,8 @@ class FrameCompositor {
     effects::EffectRegistry registry_;
     PictureFitter fitter_;                                // play thread
     std::optional<imaging::StageFrame> from_, to_, out_;  // play thread
+    std::optional<imaging::StageFrame> stepFrame_;        // play thread; made at the first view
+    bool stepFrameKept_ = false;                          // play thread
     std::mutex frameMutex_;  // guards presented_ between the play and window threads
     std::optional<imaging::StageFrame> presented_;
 };

@@ -43,8 +43,24 @@ void PhotoDeck::promote(const imaging::Picture** currentPicture,
     *currentOverlay = currentOverlay_.get();
 }
 
-bool PhotoDeck::keys(int) {
-    return false;
+bool PhotoDeck::keys(int virtualKey) {
+    std::lock_guard lock(viewMutex_);
+    return view_ && view_->key(virtualKey);
+}
+
+void PhotoDeck::openView(int stageWidth, int stageHeight, const SourceRect& normal) {
+    std::lock_guard lock(viewMutex_);
+    view_.emplace(stageWidth, stageHeight, normal);
+}
+
+void PhotoDeck::closeView() {
+    std::lock_guard lock(viewMutex_);
+    view_.reset();
+}
+
+std::optional<PhotoView> PhotoDeck::view() {
+    std::lock_guard lock(viewMutex_);
+    return view_;
 }
 
 }  // namespace playback

@@ -18,6 +18,7 @@ struct PixelsView {
 struct SourceRect {
     int left = 0, top = 0, right = 0, bottom = 0;
     bool isWhole() const { return left == right && top == bottom; }
+    bool operator==(const SourceRect&) const = default;
 };
 
 // Where the source window lies in the picture: x from the left, y from the

@@ -223,8 +223,12 @@ void PlayerWindow::timerTick() {
 
 void PlayerWindow::playThreadBody() {
     while (playRunning_) {
+        // A step first: it restores the normal view, so a view asked for
+        // before it is no longer wanted.
         if (advanceRequested_.exchange(false)) {
             step();
+        } else if (viewRequested_.exchange(false)) {
+            showView();
         } else {
             advanceWake_->wait(ClockEvent::kWaitForever);
         }
@@ -325,6 +329,10 @@ film::FilmItem PlayerWindow::itemAfter(int number) const {
 
 void PlayerWindow::step() {
     const Millis stepStart = clock_.nowMs();
+    // Keys pressed from here until the new item is fully shown do nothing:
+    // the photo they would move is on its way out.
+    deck_->closeView();
+    compositor_->forgetStepFrame();
     const film::FilmItem current = currentItemCopy();
     film::FilmItem next = itemAfter(current.number);
     if (next.number == -1) {
@@ -428,6 +436,7 @@ void PlayerWindow::step() {
     }
     if (next.type == film::ITEM_PHOTO && ran == 1 && currentPicture != nullptr) {
         titlePhase(next, currentPicture, currentOverlay, nextRect);
+        deck_->openView(stage_.width, stage_.height, nextRect);
     }
     prepared_ = false;
     prepareWake_->set();
@@ -688,10 +697,34 @@ void PlayerWindow::onKeyDown(int key) {
             }
             break;
         default:
-            if (currentType_.load() == film::ITEM_PHOTO && deck_) {
-                deck_->keys(key);
+            if (currentType_.load() == film::ITEM_PHOTO && deck_ && deck_->keys(key)) {
+                viewRequested_ = true;
+                advanceWake_->set();
             }
             break;
+    }
+}
+
+void PlayerWindow::showView() {
+    const std::optional<PhotoView> view = deck_->view();
+    if (!view) {
+        return;
+    }
+    const imaging::Picture* picture;
+    const imaging::Picture* overlay;
+    {
+        std::lock_guard lock(lock_);
+        picture = currentPicture_;
+        overlay = currentOverlay_;
+    }
+    if (picture == nullptr) {
+        return;
+    }
+    if (view->isNormal()) {
+        compositor_->presentStepFrame(*window_);
+    } else {
+        compositor_->presentView(picture, overlay,
+                                 view->sourceRect(picture->width(), picture->height()), *window_);
     }
 }
 

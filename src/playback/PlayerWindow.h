@@ -38,7 +38,8 @@ struct PlayerOptions {
 //
 // Threads and what they own:
 //   main thread: create/destroyWindow, handleMessage (keys, clicks, paints);
-//   play thread: the step, the compositor's frames, the registry;
+//   play thread: the step, pan and zoom redraws, the compositor's frames,
+//   the registry;
 //   preparation thread: the deck's prepared generation (under lock_);
 //   timer thread: the timer callback (advanceRequested_ only).
 // lock_ guards currentItem_ and the four picture slots; it is never held
@@ -91,6 +92,8 @@ class PlayerWindow final : public ShowPlayer {
 
     void onKeyDown(int key);
     void stepBack();
+    // Shows the pan and zoom view the keys asked for (play thread, between steps).
+    void showView();
     void postEscapeToParent();
 
     void pausePreparation();
@@ -151,6 +154,7 @@ class PlayerWindow final : public ShowPlayer {
     std::atomic<int> preparedNumber_{0};
     std::atomic<int> shownNumber_{0};
     std::atomic<bool> advanceRequested_{false};
+    std::atomic<bool> viewRequested_{false};  // a pan or zoom key changed the view
     std::atomic<int> currentType_{film::ITEM_PHOTO};
     bool transitionBrokenOff_ = false;  // play thread: Esc ended the last transition
     bool itemMusicPlaying_ = false;     // play thread (and Stop after it ended)
