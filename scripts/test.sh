@@ -20,10 +20,10 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --preset asan -j "$jobs" -E '^(lint|.*xvfb)$'
 
 # ThreadSanitizer over the threads of a show: player, preparation, timer,
-# music and the headless platform's clock and sink. Only the targets these
+# music, clips and the headless platform's clock and sink. Only the targets these
 # tests need are built.
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs" \
-  --target playback_show_tests media_tests platform_tests audio_tests
+  --target playback_show_tests clip_show_tests clip_tests media_tests platform_tests audio_tests
 ctest --preset tsan -j "$jobs" \
-  -R '^(Show|Music|VirtualClock[.]|PeriodicTimer[.]|HeadlessPlatform[.]|ProcessLauncher[.]|Audio)'
+  -R '^(Show|Clip|Music|VirtualClock[.]|PeriodicTimer[.]|HeadlessPlatform[.]|ProcessLauncher[.]|Audio)'

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "effects/PictureRows.h"
+#include "effects/ProcessorFeatures.h"
 #include "effects/RandomGenerator.h"
 
 namespace effects {
@@ -30,14 +31,39 @@ std::int32_t offsetToward(int position, int size, RandomGenerator& random) {
 }
 
 // Landing places of one row pair of particles: offsets into the picture of
-// their lower left pixel. Built for AVX2 as well; the loop is the same.
-__attribute__((target_clones("avx2", "default"))) void landingPlaces(
-    std::int32_t* __restrict landing, const std::int32_t* __restrict fx,
-    const std::int32_t* __restrict fy, int count, int row, int w, int h, std::int32_t spread) {
+// their lower left pixel. Built twice, plain and for AVX2; the loop is the
+// same. Picked by an explicit test rather than target_clones: an ifunc
+// resolver runs before a sanitizer's runtime is ready.
+__attribute__((always_inline)) inline void landingPlacesLoop(std::int32_t* __restrict landing,
+                                                             const std::int32_t* __restrict fx,
+                                                             const std::int32_t* __restrict fy,
+                                                             int count, int row, int w, int h,
+                                                             std::int32_t spread) {
     for (int i = 0; i < count; ++i) {
         const std::int32_t x = std::clamp(2 * i + ((spread * fx[i]) >> 10), 0, w - 2);
         const std::int32_t y = std::clamp(row + ((spread * fy[i]) >> 10), 0, h - 2);
         landing[i] = y * w + x;
+    }
+}
+
+void landingPlacesPlain(std::int32_t* landing, const std::int32_t* fx, const std::int32_t* fy,
+                        int count, int row, int w, int h, std::int32_t spread) {
+    landingPlacesLoop(landing, fx, fy, count, row, w, h, spread);
+}
+
+__attribute__((target("avx2"))) void landingPlacesAvx2(std::int32_t* landing,
+                                                       const std::int32_t* fx,
+                                                       const std::int32_t* fy, int count, int row,
+                                                       int w, int h, std::int32_t spread) {
+    landingPlacesLoop(landing, fx, fy, count, row, w, h, spread);
+}
+
+void landingPlaces(std::int32_t* landing, const std::int32_t* fx, const std::int32_t* fy, int count,
+                   int row, int w, int h, std::int32_t spread) {
+    if (hasAvx2()) {
+        landingPlacesAvx2(landing, fx, fy, count, row, w, h, spread);
+    } else {
+        landingPlacesPlain(landing, fx, fy, count, row, w, h, spread);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "effects/ColourBytes.h"
 #include "effects/PictureRows.h"
+#include "effects/ProcessorFeatures.h"
 #include "effects/RandomGenerator.h"
 
 namespace effects {
@@ -31,16 +32,40 @@ bool fitsIn32Bits(std::int64_t fall, int w, int h) {
 
 // Where each 2 x 2 particle of the row pair at top-down row y lands: the
 // offset in `out` of its top-left pixel on screen, or -1 when it is not
-// drawn. Built for AVX2 as well; the loop is the same.
-__attribute__((target_clones("avx2", "default"))) void fineLandings(
-    std::int32_t* __restrict landing, const std::int32_t* __restrict hx,
-    const std::int32_t* __restrict hy, int count, int y, int w, int h, std::int32_t fall) {
+// drawn. Built twice, plain and for AVX2; the loop is the same. Picked by an
+// explicit test rather than target_clones: an ifunc resolver runs before a
+// sanitizer's runtime is ready.
+__attribute__((always_inline)) inline void fineLandingsLoop(std::int32_t* __restrict landing,
+                                                            const std::int32_t* __restrict hx,
+                                                            const std::int32_t* __restrict hy,
+                                                            int count, int y, int w, int h,
+                                                            std::int32_t fall) {
     for (int i = 0; i < count; ++i) {
         const std::int32_t r = y + ((fall * hy[i]) >> 20);
         const std::int32_t c = 2 * i + (((hx[i] - w) * fall) >> 20);
         const std::int32_t column = std::max(c, 2);
         const bool drawn = r >= 0 && r < h - 1 && c >= 0 && c < w - 1 && column <= w - 2;
         landing[i] = drawn ? (h - 1 - r) * w + (w - 2 - column) : -1;
+    }
+}
+
+void fineLandingsPlain(std::int32_t* landing, const std::int32_t* hx, const std::int32_t* hy,
+                       int count, int y, int w, int h, std::int32_t fall) {
+    fineLandingsLoop(landing, hx, hy, count, y, w, h, fall);
+}
+
+__attribute__((target("avx2"))) void fineLandingsAvx2(std::int32_t* landing, const std::int32_t* hx,
+                                                      const std::int32_t* hy, int count, int y,
+                                                      int w, int h, std::int32_t fall) {
+    fineLandingsLoop(landing, hx, hy, count, y, w, h, fall);
+}
+
+void fineLandings(std::int32_t* landing, const std::int32_t* hx, const std::int32_t* hy, int count,
+                  int y, int w, int h, std::int32_t fall) {
+    if (hasAvx2()) {
+        fineLandingsAvx2(landing, hx, hy, count, y, w, h, fall);
+    } else {
+        fineLandingsPlain(landing, hx, hy, count, y, w, h, fall);
     }
 }
 
