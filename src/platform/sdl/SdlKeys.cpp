@@ -54,9 +54,14 @@ int virtualKeyFromSdl(const SDL_Keysym& key) {
             return VK_NUMPAD0;
         case SDLK_KP_MULTIPLY:
             return VK_MULTIPLY;
+        // The main row's + (= unshifted on many layouts) and - zoom as the
+        // keypad's do: most laptops have no keypad.
         case SDLK_KP_PLUS:
+        case SDLK_PLUS:
+        case SDLK_EQUALS:
             return VK_ADD;
         case SDLK_KP_MINUS:
+        case SDLK_MINUS:
             return VK_SUBTRACT;
         case SDLK_KP_PERIOD:
             return VK_DECIMAL;
