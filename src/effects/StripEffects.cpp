@@ -90,6 +90,11 @@ void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int e
     for (int k = 0; k <= strips; ++k) {
         stripStarts_[static_cast<std::size_t>(k)] = bandStart(k, w, std::max(strips, 1));
     }
+    spans_.reset(w);
+    for (int k = 0; k < strips; ++k) {
+        spans_.add(stripStarts_[static_cast<std::size_t>(k)],
+                   stripStarts_[static_cast<std::size_t>(k) + 1], k & 1);
+    }
     for (int row = 0; row < block.height; ++row) {
         Pixel* out = rowOf(block.out, w, row);
         const Pixel* up = verticalSource(block, motion_, Travel::Up, row, edge);
@@ -100,11 +105,7 @@ void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int e
             copyPixels(out, down, w);
             continue;
         }
-        for (std::size_t k = 0; k < static_cast<std::size_t>(strips); ++k) {
-            const int begin = stripStarts_[k];
-            copyPixels(out + begin, ((k & 1) == 0 ? up : down) + begin,
-                       stripStarts_[k + 1] - begin);
-        }
+        spans_.copyRow(out, up, down);
     }
 }
 
