@@ -12,6 +12,9 @@ namespace {
 // Which way the edge of one strip or band travels.
 enum class Travel { Up, Down, Left, Right };
 
+// How many rows ahead a row's runs are asked for.
+constexpr int FETCH_AHEAD = 6;
+
 // A strip count that means: the whole picture travels down (or right) as one.
 constexpr int WHOLE_PICTURE = 0;
 
@@ -104,6 +107,12 @@ void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int e
         if (strips == WHOLE_PICTURE || up == down) {
             copyPixels(out, down, w);
             continue;
+        }
+        // Runs with gaps between them are not fetched ahead by the hardware.
+        if (row + FETCH_AHEAD < block.height) {
+            spans_.prefetchRow(
+                verticalSource(block, motion_, Travel::Up, row + FETCH_AHEAD, edge),
+                verticalSource(block, motion_, Travel::Down, row + FETCH_AHEAD, edge));
         }
         spans_.copyRow(out, up, down);
     }
