@@ -47,8 +47,7 @@ int Blinds::frame(const PictureFrameBlock& block) {
             }
             for (int row = 0; row < h; ++row) {
                 if (row + 6 < h) {
-                    spans_.prefetchRow(rowOf(block.from, w, row + 6),
-                                       rowOf(block.to, w, row + 6));
+                    spans_.prefetchRow(rowOf(block.from, w, row + 6), rowOf(block.to, w, row + 6));
                 }
                 spans_.copyRow(rowOf(block.out, w, row), rowOf(block.from, w, row),
                                rowOf(block.to, w, row));
