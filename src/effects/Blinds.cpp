@@ -1,7 +1,6 @@
 #include "effects/Blinds.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 #include "effects/EffectTables.h"
@@ -37,24 +36,21 @@ int Blinds::frame(const PictureFrameBlock& block) {
         case DirLeft: {
             const int e = static_cast<int>(std::int64_t{w} * percent / 100 / slats);
             const bool right = block.direction == DirRight;
-            // The same slats in every row: divide once per frame, not per row.
-            std::array<int, MAX_SLATS + 1> starts;
-            for (int k = 0; k <= slats; ++k) {
-                starts[static_cast<std::size_t>(k)] = bandStart(k, w, slats);
+            // The same slats in every row: find the runs once per frame.
+            spans_.reset(w);
+            for (int k = 0; k < slats; ++k) {
+                const int begin = bandStart(k, w, slats);
+                const int end = bandStart(k + 1, w, slats);
+                const int split = right ? begin + e : end - e;
+                spans_.add(begin, split, right ? 1 : 0);
+                spans_.add(split, end, right ? 0 : 1);
             }
             for (int row = 0; row < h; ++row) {
-                Pixel* out = rowOf(block.out, w, row);
-                const Pixel* from = rowOf(block.from, w, row);
-                const Pixel* to = rowOf(block.to, w, row);
-                for (std::size_t k = 0; k < static_cast<std::size_t>(slats); ++k) {
-                    const int begin = starts[k];
-                    const int end = starts[k + 1];
-                    const int split = right ? begin + e : end - e;
-                    const Pixel* first = right ? to : from;
-                    const Pixel* second = right ? from : to;
-                    copyPixels(out + begin, first + begin, split - begin);
-                    copyPixels(out + split, second + split, end - split);
+                if (row + 6 < h) {
+                    spans_.prefetchRow(rowOf(block.from, w, row + 6), rowOf(block.to, w, row + 6));
                 }
+                spans_.copyRow(rowOf(block.out, w, row), rowOf(block.from, w, row),
+                               rowOf(block.to, w, row));
             }
             break;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/EffectHandler.h"
+#include "effects/RowSpans.h"
 
 namespace effects {
 
@@ -11,6 +12,9 @@ class Blinds final : public PictureEffect {
     static constexpr int MAX_SLATS = 80;
 
     int frame(const PictureFrameBlock& block) override;
+
+  private:
+    RowSpans spans_;  // the side slats as runs of `to` and `from`, reused between frames
 };
 
 }  // namespace effects

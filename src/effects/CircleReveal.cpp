@@ -4,6 +4,11 @@
 #include <cmath>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "effects/ColourBytes.h"
 #include "effects/PictureRows.h"
 
 namespace effects {
@@ -30,7 +35,65 @@ inline void blendInto(Pixel& out, Pixel a, Pixel b, int w) {
     out = result;
 }
 
+void blendRunPlain(Pixel* out, const Pixel* a, const Pixel* b, const std::uint16_t* weights,
+                   int count) {
+    for (int c = 0; c < count; ++c) {
+        blendInto(out[c], a[c], b[c], weights[c]);
+    }
+}
+
+#if defined(__SSE2__)
+// Four pixels at a time. a + (((b - a) * w) >> 8) equals
+// (a * (256 - w) + b * w) >> 8, whose terms are unsigned and below 65536,
+// so 16-bit lanes hold it exactly.
+void blendRunFast(Pixel* out, const Pixel* a, const Pixel* b, const std::uint16_t* weights,
+                  int count) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(256);
+    const __m128i fourth = _mm_set1_epi32(static_cast<int>(~COLOUR_BYTES));
+    int c = 0;
+    for (; c + 4 <= count; c += 4) {
+        const __m128i w4 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(weights + c));
+        const __m128i w2 = _mm_unpacklo_epi16(w4, w4);
+        const __m128i wl = _mm_unpacklo_epi32(w2, w2);  // pixels 0 and 1, four lanes each
+        const __m128i wh = _mm_unpackhi_epi32(w2, w2);
+        const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + c));
+        const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + c));
+        const __m128i lo = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(pa, zero), _mm_sub_epi16(full, wl)),
+                          _mm_mullo_epi16(_mm_unpacklo_epi8(pb, zero), wl)),
+            8);
+        const __m128i hi = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(pa, zero), _mm_sub_epi16(full, wh)),
+                          _mm_mullo_epi16(_mm_unpackhi_epi8(pb, zero), wh)),
+            8);
+        __m128i* target = reinterpret_cast<__m128i*>(out + c);
+        const __m128i kept = _mm_and_si128(_mm_loadu_si128(target), fourth);
+        _mm_storeu_si128(target,
+                         _mm_or_si128(kept, _mm_andnot_si128(fourth, _mm_packus_epi16(lo, hi))));
+    }
+    blendRunPlain(out + c, a + c, b + c, weights + c, count - c);
+}
+#endif
+
 }  // namespace
+
+void CircleReveal::blendRun(const PictureFrameBlock& block, int r, int first, int last,
+                            const Pixel* a, const Pixel* b) const {
+    if (last < first) {
+        return;
+    }
+    const std::size_t row = static_cast<std::size_t>(r) * static_cast<std::size_t>(block.width);
+    const std::size_t at = row + static_cast<std::size_t>(first);
+    const std::uint16_t* weights = columnWeights_.data() + first;
+#if defined(__SSE2__)
+    if (path_ == PixelPath::Fast) {
+        blendRunFast(block.out + at, a + at, b + at, weights, last - first + 1);
+        return;
+    }
+#endif
+    blendRunPlain(block.out + at, a + at, b + at, weights, last - first + 1);
+}
 
 int CircleReveal::begin(const PictureFrameBlock& block) {
     end(block);
@@ -43,8 +106,10 @@ int CircleReveal::begin(const PictureFrameBlock& block) {
     const int rim = radius / 5;
     try {
         weights_.resize(static_cast<std::size_t>(rim) + 1);
+        columnWeights_.resize(static_cast<std::size_t>(block.width) + 1);
     } catch (const std::bad_alloc&) {
         weights_ = {};
+        columnWeights_ = {};
         return 0;
     }
     for (int i = 0; i <= rim; ++i) {
@@ -59,6 +124,7 @@ int CircleReveal::begin(const PictureFrameBlock& block) {
 
 int CircleReveal::end(const PictureFrameBlock&) {
     weights_ = {};
+    columnWeights_ = {};
     width_ = 0;
     height_ = 0;
     radius_ = 0;
@@ -106,8 +172,6 @@ void CircleReveal::drawSmallCircle(const PictureFrameBlock& block, int n) {
     const int h = block.height;
     const int cx = w / 2;
     const int cy = h / 2;
-    // Rows and columns outside a frame far wider than high are skipped.
-    auto inside = [&](int r, int c) { return r >= 0 && r < h && c >= 0 && c < w; };
     for (int i = 0; i < n; ++i) {
         const int chord = rootOf(std::int64_t{n} * n - std::int64_t{i} * i);
         for (const int r : {cy - i, cy + i}) {
@@ -121,20 +185,27 @@ void CircleReveal::drawSmallCircle(const PictureFrameBlock& block, int n) {
             copyPixels(out, from, left);
             copyPixels(out + right, from + right, w - right);
         }
+        // The weight of each column of the chord, then the chord of both
+        // rows as runs. Columns outside a frame far wider than high are
+        // skipped.
         int distance = i;
         for (int j = 0; j <= chord; ++j) {
             const std::int64_t squared = std::int64_t{i} * i + std::int64_t{j} * j;
             while (std::int64_t{distance + 1} * (distance + 1) <= squared) {
                 ++distance;
             }
-            const int weight = weights_[static_cast<std::size_t>(n - distance)];
-            for (const int r : {cy - i, cy + i}) {
-                for (const int c : {cx - j, cx + j}) {
-                    if (inside(r, c)) {
-                        const std::size_t at = static_cast<std::size_t>(r) * w + c;
-                        blendInto(block.out[at], block.from[at], block.to[at], weight);
-                    }
-                }
+            const std::uint16_t weight = weights_[static_cast<std::size_t>(n - distance)];
+            if (cx - j >= 0) {
+                columnWeights_[static_cast<std::size_t>(cx - j)] = weight;
+            }
+            if (cx + j < w) {
+                columnWeights_[static_cast<std::size_t>(cx + j)] = weight;
+            }
+        }
+        for (const int r : {cy - i, cy + i}) {
+            if (r >= 0 && r < h) {
+                blendRun(block, r, std::max(cx - chord, 0), std::min(cx + chord, w - 1), block.from,
+                         block.to);
             }
         }
     }
@@ -186,17 +257,16 @@ void CircleReveal::drawLargeCircle(const PictureFrameBlock& block, int n) {
             }
             const int delta = distance - e;
             const int k = delta == rim ? rim : delta + 1;
-            const int weight = weights_[static_cast<std::size_t>(k)];
-            rows(i, [&](int r) {
-                Pixel* out = rowOf(block.out, w, r);
-                const Pixel* from = rowOf(block.from, w, r);
-                const Pixel* to = rowOf(block.to, w, r);
-                blendInto(out[cx - j], to[cx - j], from[cx - j], weight);
-                if (cx + j < w) {
-                    blendInto(out[cx + j], to[cx + j], from[cx + j], weight);
-                }
-            });
+            const std::uint16_t weight = weights_[static_cast<std::size_t>(k)];
+            columnWeights_[static_cast<std::size_t>(cx - j)] = weight;
+            columnWeights_[static_cast<std::size_t>(cx + j)] = weight;
         }
+        // Both halves of the rim of both rows, as runs; the right half stops
+        // at the frame's edge.
+        rows(i, [&](int r) {
+            blendRun(block, r, cx - last, cx - first, block.to, block.from);
+            blendRun(block, r, cx + first, std::min(cx + last, w - 1), block.to, block.from);
+        });
     }
 }
 

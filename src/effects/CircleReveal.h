@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/PixelPath.h"
 
 namespace effects {
 
@@ -14,6 +15,8 @@ namespace effects {
 // read.
 class CircleReveal final : public PictureEffect {
   public:
+    explicit CircleReveal(PixelPath path = PixelPath::Fast) : path_(path) {}
+
     // Computes the centre, the radius and the rim's weight curve.
     int begin(const PictureFrameBlock& block) override;
     // Writes nothing when Begin could not build the weight curve.
@@ -27,11 +30,18 @@ class CircleReveal final : public PictureEffect {
   private:
     void drawSmallCircle(const PictureFrameBlock& block, int n);
     void drawLargeCircle(const PictureFrameBlock& block, int n);
+    // Blends columns first .. last of row r, each with its column's weight.
+    void blendRun(const PictureFrameBlock& block, int r, int first, int last, const Pixel* a,
+                  const Pixel* b) const;
+
+    PixelPath path_;
 
     std::vector<std::uint8_t> weights_;
     int width_ = 0;
     int height_ = 0;
     int radius_ = 0;
+    // This row pair's rim weight per column, symmetric about the centre.
+    std::vector<std::uint16_t> columnWeights_;
 };
 
 }  // namespace effects

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/FrameBlocks.h"
+#include "effects/PixelPath.h"
 
 namespace effects {
 
@@ -16,7 +17,10 @@ struct ColumnSource {
 // Squeezes output columns first .. end - 1 of `out` (width w, height h) from
 // sources[first .. end - 1], whole pixels, black above and below each run.
 // Works on 16 columns at a time, so that each line of `out` is written whole
-// and neighbouring columns share the lines they read.
-void squeezeColumns(Pixel* out, int w, int h, const ColumnSource* sources, int first, int end);
+// and neighbouring columns share the lines they read. The fast path steps
+// four columns at once with gathers where the processor has AVX2; the plain
+// path is the reference it is tested against.
+void squeezeColumns(Pixel* out, int w, int h, const ColumnSource* sources, int first, int end,
+                    PixelPath path = PixelPath::Fast);
 
 }  // namespace effects

@@ -175,14 +175,21 @@ int DiagonalSqueeze::frame(const PictureFrameBlock& block) {
                 const Run& run = runs_[q];
                 const int first = std::max(0, r0 - run.row);
                 const int last = std::min(run.length, r1 - run.row);
+                // Black before the run and after it, the run sampled between:
+                // three loops with no test per pixel.
+                const int sampledFirst = std::clamp(run.start, first, std::max(first, last));
+                const int sampledLast = std::clamp(run.end, sampledFirst, std::max(first, last));
                 Pixel* out = block.out + run.origin + first * step;
-                for (int k = first; k < last; ++k, out += step) {
-                    if (k < run.start || k >= run.end) {
-                        *out = 0;
-                        continue;
-                    }
-                    *out = run.source[sourceOffset(static_cast<std::uint32_t>(k - run.start) *
-                                                   run.step)];
+                int k = first;
+                for (; k < sampledFirst; ++k, out += step) {
+                    *out = 0;
+                }
+                std::uint32_t moved = static_cast<std::uint32_t>(k - run.start) * run.step;
+                for (; k < sampledLast; ++k, out += step, moved += run.step) {
+                    *out = run.source[sourceOffset(moved)];
+                }
+                for (; k < last; ++k, out += step) {
+                    *out = 0;
                 }
             }
         }

@@ -95,8 +95,7 @@ int RippleDissolve::begin(const PictureFrameBlock& block) {
         blocks_.resize(static_cast<std::size_t>(w / 2) * static_cast<std::size_t>(h / 2));
         sine_.resize(static_cast<std::size_t>(wavelength));
         cosine_.resize(static_cast<std::size_t>(wavelength));
-        steps_.resize(static_cast<std::size_t>(wavelength));
-        sources_.resize(static_cast<std::size_t>(w / 2));
+        steps_.resize(static_cast<std::size_t>(wavelength) + 1);
     } catch (const std::bad_alloc&) {
         end(block);
         return 0;
@@ -131,7 +130,6 @@ int RippleDissolve::end(const PictureFrameBlock&) {
     sine_ = {};
     cosine_ = {};
     steps_ = {};
-    sources_ = {};
     width_ = 0;
     height_ = 0;
     return 0;
@@ -151,52 +149,64 @@ int RippleDissolve::frame(const PictureFrameBlock& block) {
     const int offset = static_cast<int>(t * 189 - 31);
     const int shift = static_cast<int>(3 * t * wavelength) % wavelength;
 
-    std::vector<Step>& steps = steps_;
-    for (int q = 0; q < wavelength; ++q) {
+    // Per phase of a block (1 .. wavelength), this frame's displacement
+    // factor and weight: the phase shift is folded in here, once per frame.
+    Step* byPhase = steps_.data();
+    for (int phase = 1; phase <= wavelength; ++phase) {
+        int q = phase + shift;
+        q = q >= wavelength ? q - wavelength : q;
         const int k = cosine_[static_cast<std::size_t>(q)] + offset;
-        steps[static_cast<std::size_t>(q)] = {sine_[static_cast<std::size_t>(q)] * amplitude,
-                                              127 - std::clamp(k - 1, 0, 127)};
+        byPhase[phase] = {sine_[static_cast<std::size_t>(q)] * amplitude,
+                          127 - std::clamp(k - 1, 0, 127)};
     }
 
-    // Each row of blocks is drawn in two passes: the first finds every
-    // block's source corner and prefetches its lines, the second blends.
-    // The ripple scatters a row's reads over some 60 source rows, which the
-    // hardware does not fetch ahead by itself.
+    // A block reads within 31 rows of its own. The rows a block row will
+    // need are asked for once, `AHEAD` rows early, so that they are in the
+    // cache whichever block reads them; per-block requests cost more than
+    // they save.
+    constexpr int AHEAD = 34;
+    constexpr int LINE_PIXELS = 16;
+    // Blocks read within 30 columns of their own too: drawn in stripes this
+    // wide, the rows a stripe reads (some 60 rows of both pictures, 190
+    // pixels wide) stay in the second-level cache, which whole rows of a
+    // large frame do not.
+    constexpr int STRIPE = 128;
+    const int blocksPerRow = w / 2;
     auto drawBlocks = [&](auto blend) {
-        const BlockWave* wave = blocks_.data();
-        for (int y = 0; y + 1 < h; y += 2) {
-            SourceCorner* corner = sources_.data();
-            std::ptrdiff_t previous = -1;
-            for (int x = 0; x + 1 < w; x += 2, ++wave, ++corner) {
-                int q = wave->phase + shift;
-                q = q >= wavelength ? q - wavelength : q;
-                const Step step = steps[static_cast<std::size_t>(q)];
-                int sx = x + ((step.push * wave->across) >> 13);
-                int sy = y + ((step.push * wave->along) >> 13);
-                if (sx < 0 || sx >= w - 1) {
-                    sx = reflect(sx, w);
+        for (int left = 0; left + 1 < w; left += STRIPE) {
+            const int right = std::min(left + STRIPE, w - 1);  // blocks start before `right`
+            const int fetchFirst = std::max(left - 32, 0) & ~(LINE_PIXELS - 1);
+            const int fetchEnd = std::min(right + 33, w);
+            for (int y = 0; y + 1 < h; y += 2) {
+                Pixel* out0 = rowOf(block.out, w, y);
+                Pixel* out1 = rowOf(block.out, w, y + 1);
+                if (y + AHEAD + 1 < h) {
+                    const Pixel* fromAhead = rowOf(block.from, w, y + AHEAD);
+                    const Pixel* toAhead = rowOf(block.to, w, y + AHEAD);
+                    for (int x = fetchFirst; x < fetchEnd; x += LINE_PIXELS) {
+                        __builtin_prefetch(fromAhead + x);
+                        __builtin_prefetch(fromAhead + w + x);
+                        __builtin_prefetch(toAhead + x);
+                        __builtin_prefetch(toAhead + w + x);
+                    }
                 }
-                if (sy < 0 || sy >= h - 1) {
-                    sy = reflect(sy, h);
+                const BlockWave* wave =
+                    blocks_.data() + static_cast<std::size_t>(y / 2) * blocksPerRow + left / 2;
+                for (int x = left; x < right; x += 2, ++wave) {
+                    const Step step = byPhase[wave->phase];
+                    int sx = x + ((step.push * wave->across) >> 13);
+                    int sy = y + ((step.push * wave->along) >> 13);
+                    if (sx < 0 || sx >= w - 1) {
+                        sx = reflect(sx, w);
+                    }
+                    if (sy < 0 || sy >= h - 1) {
+                        sy = reflect(sy, h);
+                    }
+                    const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(sy) * w + sx;
+                    const Pixel* f0 = block.from + at;
+                    const Pixel* g0 = block.to + at;
+                    blend(out0 + x, out1 + x, f0, f0 + w, g0, g0 + w, step.weight);
                 }
-                const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(sy) * w + sx;
-                // One prefetch per source line of each picture.
-                if ((at >> 4) != (previous >> 4)) {
-                    __builtin_prefetch(block.from + at);
-                    __builtin_prefetch(block.from + at + w);
-                    __builtin_prefetch(block.to + at);
-                    __builtin_prefetch(block.to + at + w);
-                    previous = at;
-                }
-                *corner = {at, step.weight};
-            }
-            Pixel* out0 = rowOf(block.out, w, y);
-            Pixel* out1 = rowOf(block.out, w, y + 1);
-            corner = sources_.data();
-            for (int x = 0; x + 1 < w; x += 2, ++corner) {
-                const Pixel* f0 = block.from + corner->at;
-                const Pixel* g0 = block.to + corner->at;
-                blend(out0 + x, out1 + x, f0, f0 + w, g0, g0 + w, corner->weight);
             }
         }
     };

@@ -41,18 +41,13 @@ class RippleDissolve final : public PictureEffect {
     std::vector<BlockWave> blocks_;  // (width / 2) x (height / 2); empty without Begin
     std::vector<int> sine_;          // sin(2 pi j / wavelength) * 127
     std::vector<int> cosine_;        // cos(2 pi j / wavelength) * 31
-    // Per phase, refilled each frame: the displacement factor and the weight.
+    // Per block phase, refilled each frame: the displacement factor and the
+    // weight.
     struct Step {
         int push;    // sine * amplitude
         int weight;  // v: how much of `from`, 0..127
     };
     std::vector<Step> steps_;
-    // One row of blocks: where each reads and how much of `from` it shows.
-    struct SourceCorner {
-        std::ptrdiff_t at;
-        int weight;
-    };
-    std::vector<SourceCorner> sources_;
     int width_ = 0;
     int height_ = 0;
 };

@@ -12,6 +12,9 @@ namespace {
 // Which way the edge of one strip or band travels.
 enum class Travel { Up, Down, Left, Right };
 
+// How many rows ahead a row's runs are asked for.
+constexpr int FETCH_AHEAD = 6;
+
 // A strip count that means: the whole picture travels down (or right) as one.
 constexpr int WHOLE_PICTURE = 0;
 
@@ -90,6 +93,11 @@ void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int e
     for (int k = 0; k <= strips; ++k) {
         stripStarts_[static_cast<std::size_t>(k)] = bandStart(k, w, std::max(strips, 1));
     }
+    spans_.reset(w);
+    for (int k = 0; k < strips; ++k) {
+        spans_.add(stripStarts_[static_cast<std::size_t>(k)],
+                   stripStarts_[static_cast<std::size_t>(k) + 1], k & 1);
+    }
     for (int row = 0; row < block.height; ++row) {
         Pixel* out = rowOf(block.out, w, row);
         const Pixel* up = verticalSource(block, motion_, Travel::Up, row, edge);
@@ -100,11 +108,13 @@ void StripEffect::drawVertical(const PictureFrameBlock& block, int strips, int e
             copyPixels(out, down, w);
             continue;
         }
-        for (std::size_t k = 0; k < static_cast<std::size_t>(strips); ++k) {
-            const int begin = stripStarts_[k];
-            copyPixels(out + begin, ((k & 1) == 0 ? up : down) + begin,
-                       stripStarts_[k + 1] - begin);
+        // Runs with gaps between them are not fetched ahead by the hardware.
+        if (row + FETCH_AHEAD < block.height) {
+            spans_.prefetchRow(
+                verticalSource(block, motion_, Travel::Up, row + FETCH_AHEAD, edge),
+                verticalSource(block, motion_, Travel::Down, row + FETCH_AHEAD, edge));
         }
+        spans_.copyRow(out, up, down);
     }
 }
 

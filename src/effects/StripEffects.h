@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "effects/EffectHandler.h"
+#include "effects/RowSpans.h"
 
 namespace effects {
 
@@ -24,6 +25,7 @@ class StripEffect final : public PictureEffect {
 
     Motion motion_;
     std::vector<int> stripStarts_;  // first column of each strip, reused between frames
+    RowSpans spans_;                // the strips as runs of the rising and the falling source
 };
 
 }  // namespace effects

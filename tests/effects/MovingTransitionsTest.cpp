@@ -104,6 +104,72 @@ TEST(StripTransitions, MidPointsShowTheRightPartOfEachPicture) {
     }
 }
 
+// The many-strip wipes and the side blinds copy each row as runs of two
+// source rows; runs are copied in groups of pixels that may spill into the
+// next run. Every pixel is checked against where it must come from, on widths
+// that do not divide evenly, narrower than the strip count, and at many
+// points of progress.
+TEST(StripTransitions, RowRunsMatchEveryPixelAtAnyProgress) {
+    enum class Motion { Wipe, Cover, Push };
+    const struct {
+        int slot;
+        Motion motion;
+    } stripSlots[] = {{75, Motion::Wipe}, {73, Motion::Cover}, {71, Motion::Push}};
+    const struct {
+        int width, height;
+    } sizes[] = {{801, 7}, {3, 2}, {49, 5}, {100, 3}, {130, 4}, {7, 9}};
+    const int points[] = {1, 37, 250, 499, 500, 731, 877, 990, 999};
+    // The strip (or slat) of column c when `length` is split into n bands.
+    auto band = [](int c, int length, int n) {
+        int k = 0;
+        while (static_cast<long long>(k + 1) * length / n <= c) {
+            ++k;
+        }
+        return k;
+    };
+    for (const auto& size : sizes) {
+        const int w = size.width;
+        const int h = size.height;
+        for (int elapsed : points) {
+            const double x = elapsed / 1000.0;
+            for (const auto& strips : stripSlots) {
+                const double ease = strips.motion == Motion::Push ? x : x * x * x;
+                const int ch = static_cast<int>(ease * h);
+                expectFrame(
+                    {"50 strips", strips.slot, w, h, elapsed, 1000, [=](int r, int c) {
+                         const bool up = band(c, w, 50) % 2 == 0;
+                         switch (strips.motion) {
+                             case Motion::Wipe:
+                                 return (up ? r < ch : r >= h - ch) ? toAt(r, c) : fromAt(r, c);
+                             case Motion::Cover:
+                                 if (up) {
+                                     return r < ch ? toAt(h - ch + r, c) : fromAt(r, c);
+                                 }
+                                 return r < h - ch ? fromAt(r, c) : toAt(r - (h - ch), c);
+                             case Motion::Push:
+                                 if (up) {
+                                     return r < ch ? toAt(h - ch + r, c) : fromAt(r - ch, c);
+                                 }
+                                 return r < h - ch ? fromAt(r + ch, c) : toAt(r - (h - ch), c);
+                         }
+                         return Pixel{0};
+                     }});
+            }
+            const int e = w * (elapsed / 10) / 100 / 16;
+            for (const bool right : {false, true}) {
+                expectFrame({right ? "blinds right" : "blinds left", right ? 80 : 79, w, h, elapsed,
+                             1000, [=](int r, int c) {
+                                 const int k = band(c, w, 16);
+                                 const int begin = k * w / 16;
+                                 const int end = (k + 1) * w / 16;
+                                 const bool incoming = right ? c < begin + e : c >= end - e;
+                                 return incoming ? toAt(r, c) : fromAt(r, c);
+                             }});
+            }
+        }
+    }
+}
+
 TEST(SlideThroughBlack, LeavesAndArrivesOverBlack) {
     const FrameCase cases[] = {
         {"up, first quarter: from raised by half", 63, 6, 40, 250, 1000,
