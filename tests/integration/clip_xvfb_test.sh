@@ -4,23 +4,8 @@
 # shows the clip's last-frame still (blue); Esc ends the show.
 set -u
 photoreel=$1
-fail() { echo "FAIL: $*"; exit 1; }
-for tool in Xvfb xdotool convert ffmpeg; do
-  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
-viewer_pid=""
-cleanup() {
-  [[ -n $viewer_pid ]] && kill "$viewer_pid" 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/xvfb_support.sh"
-start_xvfb "$work"
+begin_xvfb_test convert ffmpeg
 
 cd "$work" || fail "no work directory"
 convert -size 160x120 xc:red red.jpg

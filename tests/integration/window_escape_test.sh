@@ -4,23 +4,8 @@
 # SIGTERM; neither leaves its temporary directory behind.
 set -u
 photoreel=$1
-fail() { echo "FAIL: $*"; exit 1; }
-for tool in Xvfb xdotool xwininfo convert; do
-  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
-viewer_pid=""
-cleanup() {
-  [[ -n $viewer_pid ]] && kill "$viewer_pid" 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/xvfb_support.sh"
-start_xvfb "$work"
+begin_xvfb_test xwininfo convert
 
 convert -size 64x48 xc:red "$work/photo.jpg"
 "$photoreel" pack -o "$work/show.flz" "$work/photo.jpg" || fail "pack failed"

@@ -1,4 +1,25 @@
 # Sourced by the scripts that need a virtual X display.
+#
+# begin_xvfb_test TOOL...: checks the tools, makes $work (removed at exit with
+# the viewer in $viewer_pid and the X server), and starts Xvfb.
+fail() { echo "FAIL: $*"; exit 1; }
+begin_xvfb_test() {
+  local tool
+  for tool in Xvfb xdotool "$@"; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
+  done
+  work=$(mktemp -d)
+  xvfb_pid=""
+  viewer_pid=""
+  trap end_xvfb_test EXIT
+  start_xvfb "$work"
+}
+end_xvfb_test() {
+  [[ -n $viewer_pid ]] && kill "$viewer_pid" 2>/dev/null
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+
 # start_xvfb DIR: starts Xvfb on a free display (1280x1024x24), sets
 # xvfb_pid and DISPLAY; the caller kills xvfb_pid when done. Xvfb picks the
 # display number itself and writes it to fd 3.

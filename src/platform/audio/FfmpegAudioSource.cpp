@@ -15,23 +15,9 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "platform/FfmpegLog.h"
+
 namespace platform {
-
-namespace {
-
-void quietenDecoderLog() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // The decoders' remarks about odd files would land on the show's
-        // terminal; PHOTOREEL_TRACE keeps them for debugging.
-        const char* traceOn = std::getenv("PHOTOREEL_TRACE");
-        if (traceOn == nullptr || traceOn[0] == '\0' || traceOn[0] == '0') {
-            av_log_set_level(AV_LOG_FATAL);
-        }
-    });
-}
-
-}  // namespace
 
 struct FfmpegAudioSource::Codec {
     AVFormatContext* format = nullptr;
@@ -82,7 +68,7 @@ struct FfmpegAudioSource::Codec {
 
 Result<std::unique_ptr<FfmpegAudioSource>> FfmpegAudioSource::open(const std::string& path,
                                                                    Container container) {
-    quietenDecoderLog();
+    quietenFfmpegLog();
     auto codec = std::make_unique<Codec>();
     const AVInputFormat* forced =
         container == Container::WaveOnly ? av_find_input_format("wav") : nullptr;

@@ -12,6 +12,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "platform/FfmpegLog.h"
+
 namespace platform {
 
 namespace {
@@ -23,16 +25,6 @@ constexpr Millis kFallbackFrameMs = 40;
 // Pictures beyond this are not worth converting (and their buffers not worth
 // allocating): no clip of the films comes near it.
 constexpr int kMaxSide = 8192;
-
-void quietenDecoderLog() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        const char* traceOn = std::getenv("PHOTOREEL_TRACE");
-        if (traceOn == nullptr || traceOn[0] == '\0' || traceOn[0] == '0') {
-            av_log_set_level(AV_LOG_FATAL);
-        }
-    });
-}
 
 }  // namespace
 
@@ -117,7 +109,7 @@ struct VideoDecoder::Codec {
 };
 
 Result<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const std::string& path) {
-    quietenDecoderLog();
+    quietenFfmpegLog();
     auto codec = std::make_unique<Codec>();
     if (avformat_open_input(&codec->format, path.c_str(), nullptr, nullptr) < 0) {
         return Error{"cannot open " + path + " as video"};
