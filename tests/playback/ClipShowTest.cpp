@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "HeadlessViewer.h"
 #include "platform/TempFiles.h"
 #include "platform/Trace.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -150,17 +151,7 @@ class ClipShowTest : public ::testing::Test {
             std::lock_guard lock(mutex);
             show.trace.emplace_back(platform.clock().nowMs(), std::string(line));
         });
-        {
-            VirtualClock::Participant mainThread(platform.virtualClock());
-            shell::ViewerOptions viewer;
-            viewer.filmPath = package;
-            PlayerOptions playerOptions;
-            playerOptions.effectSeed = 7;
-            show.exitCode =
-                shell::runViewer(platform, viewer, [playerOptions](const ShowContext& context) {
-                    return std::make_unique<PlayerWindow>(context, playerOptions);
-                });
-        }
+        show.exitCode = test::playOnHeadless(platform, package);
         setTraceSink(previous);
         show.boxes = platform.messageBoxes();
         return show;

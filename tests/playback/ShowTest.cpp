@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "HeadlessViewer.h"
 #include "platform/TempFiles.h"
 #include "platform/Trace.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -139,17 +140,7 @@ class ShowTest : public ::testing::Test {
             std::lock_guard lock(traceMutex);
             record.trace.emplace_back(platform.clock().nowMs(), std::string(line));
         });
-        {
-            VirtualClock::Participant mainThread(platform.virtualClock());
-            shell::ViewerOptions viewer;
-            viewer.filmPath = package;
-            PlayerOptions playerOptions;
-            playerOptions.effectSeed = 7;
-            record.exitCode =
-                shell::runViewer(platform, viewer, [playerOptions](const ShowContext& context) {
-                    return std::make_unique<PlayerWindow>(context, playerOptions);
-                });
-        }
+        record.exitCode = test::playOnHeadless(platform, package);
         setTraceSink(previous);
         record.end = platform.clock().nowMs();
         for (const RecordedMessageBox& box : platform.messageBoxes()) {
