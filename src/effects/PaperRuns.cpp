@@ -53,7 +53,7 @@ constexpr int TABLE_GROUP = 8;
 constexpr int GROUP_SHIFT = 3;
 // Beyond this many pixels of paper per pixel shown (near the rim) the bend
 // is too far from linear: such groups look every pixel up.
-constexpr std::int32_t GROUP_REACH = 2 * TABLE_GROUP;
+constexpr std::int32_t GROUP_REACH = 6 * TABLE_GROUP;
 
 bool groupEnds(const PaperLayer& layer, int step0, int step1, GroupEnds& ends) {
     const std::int32_t x0 = layer.x[step0];
