@@ -56,7 +56,10 @@ inline constexpr int FAST_SIDE = 8192;
 // A run of `count` pixels whose step of the table falls along the row:
 // pixel i is at step clamp((q - i * qStep) >> 16, firstStep, lastStep). A
 // pixel shows the first layer where its paper lies on the page, else the
-// second (if any), else `under`.
+// second (if any), else `under`. Groups of eight pixels take the places and
+// shades of their layers linearly between the table's entries at the
+// group's first pixel and the first pixel past it, except near the rim,
+// where the paper moves too fast along the row and each pixel is looked up.
 struct TableRun {
     Pixel* out;
     const Pixel* under;
