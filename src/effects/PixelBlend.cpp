@@ -1,9 +1,15 @@
 #include "effects/PixelBlend.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "effects/ProcessorFeatures.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace effects {
@@ -125,7 +131,47 @@ __m128i fadeLanes(__m128i a, __m128i b, __m128i e32) {
 
 }  // namespace
 
-void mapSoftFast(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,
+#if defined(__x86_64__)
+
+// The same lanes as the SSE2 kernel, eight pixels a step: the bytes are
+// widened straight from memory and each pixel's weight is one shuffle of the
+// eight weights, about half the instructions per pixel.
+__attribute__((target("avx2"))) void mapSoftAvx2(Pixel* out, const Pixel* from, const Pixel* to,
+                                                 const std::uint8_t* thresholds, int base,
+                                                 std::size_t count) {
+    const __m128i bases = _mm_set1_epi8(static_cast<char>(std::clamp(base, 0, 255)));
+    const __m128i cap = _mm_set1_epi8(32);
+    // Weight j to the four 16-bit lanes of pixel j; 0x80 gives the zero high byte.
+    const __m256i firstFour =
+        _mm256_setr_epi8(0, -128, 0, -128, 0, -128, 0, -128, 1, -128, 1, -128, 1, -128, 1, -128, 2,
+                         -128, 2, -128, 2, -128, 2, -128, 3, -128, 3, -128, 3, -128, 3, -128);
+    const __m256i lastFour = _mm256_add_epi8(firstFour, _mm256_set1_epi8(4));
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, thresholds + i, sizeof eight);
+        const __m128i k = _mm_min_epu8(
+            _mm_subs_epu8(bases, _mm_cvtsi64_si128(static_cast<long long>(eight))), cap);
+        const __m256i weights = _mm256_broadcastsi128_si256(k);
+        __m256i lanes[2];
+        for (int part = 0; part < 2; ++part) {
+            const __m256i a = _mm256_cvtepu8_epi16(load(from + i + 4 * part));
+            const __m256i b = _mm256_cvtepu8_epi16(load(to + i + 4 * part));
+            const __m256i wk = _mm256_shuffle_epi8(weights, part == 0 ? firstFour : lastFour);
+            const __m256i product = _mm256_mullo_epi16(wk, _mm256_sub_epi16(b, a));
+            lanes[part] = _mm256_add_epi16(a, _mm256_srai_epi16(product, 5));
+        }
+        // The pack interleaves 128-bit halves; the permute puts pixels in order.
+        const __m256i packed =
+            _mm256_permute4x64_epi64(_mm256_packus_epi16(lanes[0], lanes[1]), 0xD8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), packed);
+    }
+    mapSoftPlain(out + i, from + i, to + i, thresholds + i, base, count - i);
+}
+
+#endif
+
+void mapSoftSse2(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,
                  int base, std::size_t count) {
     // base is 0 to 126 and thresholds 0 to 63: unsigned saturation gives
     // max(base - threshold, 0).
@@ -154,6 +200,17 @@ void mapSoftFast(Pixel* out, const Pixel* from, const Pixel* to, const std::uint
         }
     }
     mapSoftPlain(out + i, from + i, to + i, thresholds + i, base, count - i);
+}
+
+void mapSoftFast(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,
+                 int base, std::size_t count) {
+#if defined(__x86_64__)
+    if (hasAvx2()) {
+        mapSoftAvx2(out, from, to, thresholds, base, count);
+        return;
+    }
+#endif
+    mapSoftSse2(out, from, to, thresholds, base, count);
 }
 
 void mapHardFast(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,
@@ -245,6 +302,10 @@ void negativeWhiteFast(Pixel* out, const Pixel* to, int e, std::size_t count) {
 #else
 
 void mapSoftFast(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,
+                 int base, std::size_t count) {
+    mapSoftPlain(out, from, to, thresholds, base, count);
+}
+void mapSoftSse2(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,
                  int base, std::size_t count) {
     mapSoftPlain(out, from, to, thresholds, base, count);
 }

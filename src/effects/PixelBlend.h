@@ -25,6 +25,10 @@ void mapSoftPlain(Pixel* out, const Pixel* from, const Pixel* to, const std::uin
                   int base, std::size_t count);
 void mapSoftFast(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,
                  int base, std::size_t count);
+// The SSE2 kernel on its own; mapSoftFast takes an AVX2 one where the
+// processor has it, so the tests hold this one to the plain code directly.
+void mapSoftSse2(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,
+                 int base, std::size_t count);
 
 // Hard map wipe: a pixel shows `to` when its threshold is below `half`.
 void mapHardPlain(Pixel* out, const Pixel* from, const Pixel* to, const std::uint8_t* thresholds,

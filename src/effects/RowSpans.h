@@ -6,6 +6,11 @@
 
 #include "effects/FrameBlocks.h"
 #include "effects/PictureRows.h"
+#include "effects/ProcessorFeatures.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace effects {
 
@@ -36,6 +41,17 @@ class RowSpans {
 
     // Writes one row of `out` from the two source rows.
     void copyRow(Pixel* out, const Pixel* first, const Pixel* second) const {
+#if defined(__x86_64__)
+        if (hasAvx2()) {
+            copyRowAvx2(out, first, second);
+            return;
+        }
+#endif
+        copyRowPlain(out, first, second);
+    }
+
+    // The same row with 16-byte groups, for any processor.
+    void copyRowPlain(Pixel* out, const Pixel* first, const Pixel* second) const {
         const Pixel* sources[2] = {first, second};
         for (const Span& span : spans_) {
             const Pixel* source = sources[span.source];
@@ -52,6 +68,27 @@ class RowSpans {
         }
     }
 
+#if defined(__x86_64__)
+    // Groups of eight pixels, one 32-byte move each; the same overrun rule.
+    __attribute__((target("avx2"))) void copyRowAvx2(Pixel* out, const Pixel* first,
+                                                     const Pixel* second) const {
+        const Pixel* sources[2] = {first, second};
+        for (const Span& span : spans_) {
+            const Pixel* source = sources[span.source];
+            const int rounded = span.begin + ((span.end - span.begin + 7) & ~7);
+            if (rounded <= width_) {
+                for (int x = span.begin; x < span.end; x += 8) {
+                    _mm256_storeu_si256(
+                        reinterpret_cast<__m256i*>(out + x),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x)));
+                }
+            } else {
+                copyPixels(out + span.begin, source + span.begin, span.end - span.begin);
+            }
+        }
+    }
+#endif
+
     // Asks for the lines a later row will read.
     void prefetchRow(const Pixel* first, const Pixel* second) const {
         const Pixel* sources[2] = {first, second};
@@ -64,7 +101,9 @@ class RowSpans {
         }
     }
 
-    std::size_t size() const { return spans_.size(); }
+    std::size_t size() const {
+        return spans_.size();
+    }
 
   private:
     struct Span {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "TransitionFixture.h"
+#include "effects/PixelBlend.h"
 
 namespace effects {
 namespace {
@@ -211,6 +214,45 @@ TEST(PixelPaths, FastAndPlainGiveTheSameFrames) {
         }
         fast.end(slot);
         plain.end(slot);
+    }
+}
+
+}  // namespace
+}  // namespace effects
+
+namespace effects {
+namespace {
+
+// Each soft map kernel, whichever the processor picks and the SSE2 one on its
+// own, against the plain code: every weight from below 0 to past 32, runs
+// that leave tails of each length, thresholds over the whole byte range, and
+// bytes outside the run left alone.
+TEST(PixelPaths, SoftMapKernelsMatchThePlainCode) {
+    using Kernel =
+        void (*)(Pixel*, const Pixel*, const Pixel*, const std::uint8_t*, int, std::size_t);
+    const struct {
+        const char* name;
+        Kernel kernel;
+    } kernels[] = {{"fast", mapSoftFast}, {"sse2", mapSoftSse2}};
+    const std::size_t count = 16 * 3 + 15;
+    const std::vector<Pixel> from = noisePixels(count, 5), to = noisePixels(count, 6);
+    const std::vector<Pixel> noise = noisePixels(count + 1, 7);
+    std::vector<std::uint8_t> thresholds(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        thresholds[i] = static_cast<std::uint8_t>(i % 3 == 0 ? i * 37 : i % 64);
+    }
+    for (const auto& k : kernels) {
+        SCOPED_TRACE(k.name);
+        for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{8},
+                                   std::size_t{9}, std::size_t{17}, count}) {
+            for (int base = 0; base <= 130; ++base) {
+                std::vector<Pixel> expected = noise, actual = noise;
+                mapSoftPlain(expected.data(), from.data(), to.data(), thresholds.data(), base,
+                             length);
+                k.kernel(actual.data(), from.data(), to.data(), thresholds.data(), base, length);
+                ASSERT_EQ(actual, expected) << "length " << length << " base " << base;
+            }
+        }
     }
 }
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "TransitionFixture.h"
 #include "effects/Blinds.h"
+#include "effects/RowSpans.h"
 
 namespace effects {
 namespace {
@@ -272,6 +275,51 @@ TEST(CentreBox, ClosesInAndOpensOut) {
     };
     for (const FrameCase& c : cases) {
         expectFrame(c);
+    }
+}
+
+}  // namespace
+}  // namespace effects
+
+namespace effects {
+namespace {
+
+// The row copy the processor picks against the 16-byte one: runs of every
+// length from one pixel up, short runs after long ones (the groups run past
+// a run's end), and rows whose width is no multiple of a group.
+TEST(RowSpans, FastRowCopyMatchesThePlainOne) {
+    const struct {
+        int width;
+        std::vector<int> cuts;  // run ends; runs alternate between the sources
+    } cases[] = {
+        {1, {1}},
+        {3, {1, 2, 3}},
+        {37, {5, 6, 13, 20, 21, 37}},
+        {64, {8, 16, 17, 18, 19, 40, 64}},
+        {803, {7, 9, 33, 34, 120, 401, 402, 800, 803}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        std::vector<Pixel> first(static_cast<std::size_t>(c.width)),
+            second(static_cast<std::size_t>(c.width));
+        for (int x = 0; x < c.width; ++x) {
+            first[static_cast<std::size_t>(x)] = 0x01000000u + static_cast<Pixel>(x);
+            second[static_cast<std::size_t>(x)] = 0x02000000u + static_cast<Pixel>(x);
+        }
+        RowSpans spans;
+        spans.reset(c.width);
+        int begin = 0;
+        for (std::size_t k = 0; k < c.cuts.size(); ++k) {
+            spans.add(begin, c.cuts[k], static_cast<int>(k & 1));
+            begin = c.cuts[k];
+        }
+        // One pixel past the row shows a write beyond its end.
+        std::vector<Pixel> plain(static_cast<std::size_t>(c.width) + 1, 0xDEADBEEFu);
+        std::vector<Pixel> fast = plain;
+        spans.copyRowPlain(plain.data(), first.data(), second.data());
+        spans.copyRow(fast.data(), first.data(), second.data());
+        EXPECT_EQ(fast, plain);
+        EXPECT_EQ(plain.back(), 0xDEADBEEFu);
     }
 }
 
