@@ -8,24 +8,12 @@
 
 #include "platform/TempFiles.h"
 #include "platform/video/VideoEncoder.h"
+#include "support/CommandOutput.h"
 
 namespace platform {
 namespace {
 
-std::string runAndRead(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    std::array<char, 4096> buffer{};
-    std::size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        output.append(buffer.data(), got);
-    }
-    pclose(pipe);
-    return output;
-}
+using testing_support::runAndRead;
 
 // Root mean square of the file's sound from `from` for `length` seconds.
 double loudness(const std::string& file, double from, double length) {

@@ -12,25 +12,13 @@
 #include "platform/TempFiles.h"
 #include "shell/EffectCommand.h"
 #include "shell/ExportCommand.h"
+#include "support/CommandOutput.h"
 #include "support/FilmPackages.h"
 
 namespace shell {
 namespace {
 
-std::string runAndRead(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    std::array<char, 4096> buffer{};
-    std::size_t got = 0;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        output.append(buffer.data(), got);
-    }
-    pclose(pipe);
-    return output;
-}
+using testing_support::runAndRead;
 
 std::string probe(const std::string& file, const std::string& entries) {
     return runAndRead("ffprobe -v error -show_entries " + entries +
