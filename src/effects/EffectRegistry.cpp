@@ -21,7 +21,6 @@
 #include "effects/FilmStrip.h"
 #include "effects/GlassShatter.h"
 #include "effects/GlitchPush.h"
-#include "effects/InterimEffects.h"
 #include "effects/MapWipe.h"
 #include "effects/MeltDown.h"
 #include "effects/MidCut.h"
@@ -146,9 +145,8 @@ std::unique_ptr<PictureEffect> makePictureEffect(PictureHandler handler, RandomG
             return std::make_unique<FilmStrip>();
         case PictureHandler::None:
             return nullptr;
-        default:
-            return std::make_unique<InterimCrossFade>();
     }
+    return nullptr;
 }
 
 std::unique_ptr<TitleEffect> makeTitleEffect(TitleHandler handler, RandomGenerator& random) {
@@ -334,26 +332,21 @@ int EffectRegistry::loadTitleTexts(int load) {
 int EffectRegistry::describe(int slot, int kind, DescribeRequest& request) const {
     const std::string* name = nullptr;
     const std::string* description = nullptr;
-    bool available = true;
     if (kind == EFFECT_KIND_PICTURE) {
         slot = clampSlot(slot, PICTURE_SLOT_COUNT);
         const PictureSlot& s = pictureSlots_[static_cast<std::size_t>(slot)];
         name = &s.name;
         description = &s.description;
-        available = isPictureSlotAvailable(slot);
     } else if (kind == EFFECT_KIND_TITLE) {
         slot = clampSlot(slot, TITLE_SLOT_COUNT);
         const TitleSlot& s = titleSlots_[static_cast<std::size_t>(slot)];
         name = &s.name;
         description = &s.description;
-        available = isTitleSlotAvailable(slot);
     } else {
         return 0;
     }
-    request.availability = available ? EFFECT_AVAILABLE : EFFECT_NOT_YET_AVAILABLE;
     if ((request.flags & DESCRIBE_NAME) != 0) {
-        copyText(request.name, available ? *name : *name + NOT_YET_AVAILABLE_MARK,
-                 EFFECT_NAME_CHARS);
+        copyText(request.name, *name, EFFECT_NAME_CHARS);
     }
     if ((request.flags & DESCRIBE_DESCRIPTION) != 0) {
         copyText(request.description, *description, EFFECT_DESCRIPTION_CHARS);
@@ -478,19 +471,6 @@ TitleHandler EffectRegistry::titleHandler(int slot) const {
 
 bool EffectRegistry::isPictureSlotActive(int slot) const {
     return pictureSlots_[static_cast<std::size_t>(clampSlot(slot, PICTURE_SLOT_COUNT))].active;
-}
-
-bool EffectRegistry::isPictureSlotAvailable(int slot) const {
-    slot = clampSlot(slot, PICTURE_SLOT_COUNT);
-    // The random slot always draws some real transition.
-    return slot == PICTURE_RANDOM_SLOT ||
-           isPictureHandlerAvailable(PICTURE_TABLE[static_cast<std::size_t>(slot)].handler);
-}
-
-bool EffectRegistry::isTitleSlotAvailable(int slot) const {
-    slot = clampSlot(slot, TITLE_SLOT_COUNT);
-    return slot == TITLE_RANDOM_SLOT ||
-           isTitleHandlerAvailable(TITLE_TABLE[static_cast<std::size_t>(slot)].handler);
 }
 
 }  // namespace effects

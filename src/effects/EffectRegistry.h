@@ -25,13 +25,6 @@ struct SharedScene;
 inline constexpr std::uint32_t DESCRIBE_NAME = 0x1;
 inline constexpr std::uint32_t DESCRIBE_DESCRIPTION = 0x2;
 
-// What describe() reports in a request's availability word.
-inline constexpr std::uint32_t EFFECT_AVAILABLE = 0;
-inline constexpr std::uint32_t EFFECT_NOT_YET_AVAILABLE = 1;
-
-// The name of a slot whose handler is an interim one ends with this.
-inline constexpr const char* NOT_YET_AVAILABLE_MARK = " (not yet available)";
-
 inline constexpr std::size_t EFFECT_NAME_CHARS = 128;
 inline constexpr std::size_t EFFECT_DESCRIPTION_CHARS = 512;
 
@@ -39,8 +32,7 @@ inline constexpr std::size_t EFFECT_DESCRIPTION_CHARS = 512;
 // out as an array and filled by enumeration. The buffers hold one byte more
 // than the longest text, so what describe() copies is always terminated.
 struct DescribeRequest {
-    std::uint32_t flags = 0;         // DESCRIBE_NAME | DESCRIBE_DESCRIPTION
-    std::uint32_t availability = 0;  // set by describe()
+    std::uint32_t flags = 0;  // DESCRIBE_NAME | DESCRIBE_DESCRIPTION
     char name[EFFECT_NAME_CHARS + 1] = {};
     char description[EFFECT_DESCRIPTION_CHARS + 1] = {};
 };
@@ -89,8 +81,7 @@ class EffectRegistry {
     int loadTitleTexts(int load);
 
     // Copies the name and/or description of a slot (clamped to the table)
-    // into the request and reports whether its handler is available yet.
-    // Returns 1, or 0 for an unknown kind.
+    // into the request. Returns 1, or 0 for an unknown kind.
     int describe(int slot, int kind, DescribeRequest& request) const;
 
     // Enumeration: first() sets the kind's cursor to slot 0 and returns 0;
@@ -116,8 +107,6 @@ class EffectRegistry {
     PictureHandler pictureHandler(int slot) const;
     TitleHandler titleHandler(int slot) const;
     bool isPictureSlotActive(int slot) const;
-    bool isPictureSlotAvailable(int slot) const;
-    bool isTitleSlotAvailable(int slot) const;
 
   private:
     template <typename Handler>

@@ -131,9 +131,4 @@ extern const std::array<TitleEffectRecord, TITLE_SLOT_COUNT> TITLE_TABLE;
 const char* pictureHandlerName(PictureHandler handler);
 const char* titleHandlerName(TitleHandler handler);
 
-// Whether the handler draws its own transition yet; the others run the interim
-// cross-fade until their code lands. Every title handler but None draws.
-bool isPictureHandlerAvailable(PictureHandler handler);
-bool isTitleHandlerAvailable(TitleHandler handler);
-
 }  // namespace effects

@@ -105,8 +105,7 @@ bool parseSide(const std::string& text, int& side) {
     return side >= 1 && side <= kMaxStageSide;
 }
 
-// The slot a --name names: compared without case, with or without the
-// not-yet-available mark.
+// The slot a --name names, compared without case.
 int slotNamed(effects::EffectRegistry& registry, const std::string& name) {
     auto lower = [](std::string text) {
         for (char& c : text) {
@@ -115,18 +114,11 @@ int slotNamed(effects::EffectRegistry& registry, const std::string& name) {
         return text;
     };
     const std::string wanted = lower(name);
-    const std::string mark = lower(effects::NOT_YET_AVAILABLE_MARK);
     for (int slot = 0; slot < effects::PICTURE_SLOT_COUNT; ++slot) {
         effects::DescribeRequest request;
         request.flags = effects::DESCRIBE_NAME;
         registry.describe(slot, effects::EFFECT_KIND_PICTURE, request);
-        std::string slotName = lower(request.name);
-        if (slotName == wanted) {
-            return slot;
-        }
-        if (slotName.size() > mark.size() &&
-            slotName.compare(slotName.size() - mark.size(), mark.size(), mark) == 0 &&
-            slotName.substr(0, slotName.size() - mark.size()) == wanted) {
+        if (lower(request.name) == wanted) {
             return slot;
         }
     }
@@ -307,13 +299,6 @@ int runEffect(const EffectOptions& options) {
         }
         names.push_back(*fileName);
     }
-    if (!registry.isPictureSlotAvailable(slot)) {
-        std::fprintf(stderr,
-                     "photoreel effect: slot %d has not landed yet; it runs the cross-fade "
-                     "stand-in\n",
-                     slot);
-    }
-
     StageImage out;
     std::string writeError;
     renderTransition(registry, slot, *from, to, options.durationMs, elapsed, out,

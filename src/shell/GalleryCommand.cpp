@@ -26,12 +26,10 @@ constexpr int kGap = 4;
 constexpr int kLabelHeight = 20;
 constexpr std::uint32_t kBackground = 0x202020;
 constexpr std::uint32_t kLabelColour = 0xF0F0F0;
-constexpr std::uint32_t kInterimColour = 0xF0A040;
 
 struct SlotEntry {
     int slot = 0;
     std::string name;
-    bool available = true;
 };
 
 std::string htmlEscaped(const std::string& text) {
@@ -82,22 +80,20 @@ std::string galleryHtml(const std::vector<SlotEntry>& entries, const std::string
         "serif}\n.slot{display:inline-block;margin:6px}\n.frames{background-image:url(\"" +
         htmlEscaped(sheetName) + "\");width:" + std::to_string(blockWidth) +
         "px;height:" + std::to_string(cellHeight) +
-        "px}\n.interim{color:#f0a040}\n</style></head><body>\n<h1>Photoreel "
+        "px}\n</style></head><body>\n<h1>Photoreel "
         "transitions</h1>\n<p>Each slot at ";
     for (std::size_t i = 0; i < kProgressPercent.size(); ++i) {
         html +=
             std::to_string(kProgressPercent[i]) + (i + 1 < kProgressPercent.size() ? "%, " : "%");
     }
     html += " of its progress. Slot " + std::to_string(effects::PICTURE_RANDOM_SLOT) +
-            " picks one of these at random. <span class=\"interim\">Marked</span> slots run a "
-            "cross-fade until their own effect lands.</p>\n";
+            " picks one of these at random.</p>\n";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const int column = static_cast<int>(i) % columns;
         const int row = static_cast<int>(i) / columns;
         const int x = column * blockWidth;
         const int y = row * blockHeight + kLabelHeight;
-        html += "<div class=\"slot\" id=\"slot-" + std::to_string(entries[i].slot) + "\"><div" +
-                (entries[i].available ? "" : " class=\"interim\"") + ">" +
+        html += "<div class=\"slot\" id=\"slot-" + std::to_string(entries[i].slot) + "\"><div>" +
                 std::to_string(entries[i].slot) + " " + htmlEscaped(entries[i].name) +
                 "</div><div class=\"frames\" style=\"background-position:-" + std::to_string(x) +
                 "px -" + std::to_string(y) + "px\"></div></div>\n";
@@ -152,7 +148,7 @@ int runGallery(const GalleryOptions& options) {
         effects::DescribeRequest request;
         request.flags = effects::DESCRIBE_NAME;
         registry.describe(slot, effects::EFFECT_KIND_PICTURE, request);
-        entries.push_back({slot, request.name, registry.isPictureSlotAvailable(slot)});
+        entries.push_back({slot, request.name});
     }
 
     const int cells = static_cast<int>(kProgressPercent.size());
@@ -195,7 +191,7 @@ int runGallery(const GalleryOptions& options) {
         if (painter) {
             painter->draw(canvas, left + kGap, top + 2,
                           std::to_string(entries[i].slot) + "  " + entries[i].name,
-                          entries[i].available ? kLabelColour : kInterimColour);
+                          kLabelColour);
         }
     }
 

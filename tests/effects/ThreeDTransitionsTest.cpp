@@ -430,12 +430,5 @@ TEST(SceneTransitions, ALaterBeginTakesTheSceneOver) {
     run.end(7);
 }
 
-TEST(SceneTransitions, SlotsZeroToTwentyOneAreAvailable) {
-    EffectRegistry registry(EffectRegistry::Options{.seed = 1});
-    for (int slot = 0; slot <= 21; ++slot) {
-        EXPECT_TRUE(registry.isPictureSlotAvailable(slot)) << slot;
-    }
-}
-
 }  // namespace
 }  // namespace effects

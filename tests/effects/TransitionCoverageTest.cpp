@@ -45,18 +45,5 @@ TEST(TransitionCoverage, OddFlatTallAndTinyFramesAreWrittenWhole) {
     }
 }
 
-TEST(TransitionCoverage, SlotsOfTheseTransitionsAreAvailable) {
-    EffectRegistry registry(EffectRegistry::Options{.seed = 7});
-    registry.loadPictureTexts(1);
-    for (int slot : {35, 48, 86, 89, 90, 95, 96, 97}) {
-        DescribeRequest request;
-        request.flags = DESCRIBE_NAME;
-        ASSERT_EQ(registry.describe(slot, EFFECT_KIND_PICTURE, request), 1);
-        EXPECT_EQ(request.availability, EFFECT_AVAILABLE) << slot;
-        EXPECT_EQ(std::string(request.name).find(NOT_YET_AVAILABLE_MARK), std::string::npos)
-            << request.name;
-    }
-}
-
 }  // namespace
 }  // namespace effects

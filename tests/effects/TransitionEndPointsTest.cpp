@@ -60,7 +60,7 @@ std::size_t allowance(double share, std::size_t pixels) {
     return std::size_t(std::ceil(share * double(pixels)));
 }
 
-Tolerance toleranceOf(PictureHandler handler, bool available) {
+Tolerance toleranceOf(PictureHandler handler) {
     switch (handler) {
         // The 3D transitions show the pictures through 512 x 512 textures,
         // which noise does not survive (ThreeDTransitionsTest reads their
@@ -96,7 +96,7 @@ Tolerance toleranceOf(PictureHandler handler, bool available) {
     if (handler == PictureHandler::FadeThroughImage || handler == PictureHandler::RippleDissolve) {
         return {2, 2};
     }
-    if (handler == PictureHandler::CrossFade || !available) {
+    if (handler == PictureHandler::CrossFade) {
         return {2, 0};
     }
     return {0, 0};
@@ -118,8 +118,7 @@ TEST(EveryPictureSlot, StartsWithFromAndEndsWithTo) {
                              (path == PixelPath::Plain ? ", plain" : ", fast"));
                 ASSERT_EQ(run.begin(slot), 0);
                 const PictureHandler handler = run.registry.pictureHandler(slot);
-                const Tolerance tolerance =
-                    toleranceOf(handler, isPictureHandlerAvailable(handler));
+                const Tolerance tolerance = toleranceOf(handler);
                 EXPECT_LE(pixelsBeyond(run.frame(slot, 0, 1500), from, tolerance.atStart),
                           allowance(tolerance.strayAtStart, count));
                 run.frame(slot, 750, 1500);
