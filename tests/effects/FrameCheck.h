@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "FrameChecks.h"
 #include "TransitionFixture.h"
 
 namespace effects::testing {
@@ -17,17 +18,7 @@ using Expected = std::function<Pixel(int row, int column)>;
 
 // Checks every pixel of the run's output; reports the first few that differ.
 inline void expectPixels(const TransitionRun& run, const Expected& expected) {
-    int wrong = 0;
-    for (int row = 0; row < run.height && wrong < 5; ++row) {
-        for (int column = 0; column < run.width && wrong < 5; ++column) {
-            const Pixel want = expected(row, column);
-            if (run.at(row, column) != want) {
-                ADD_FAILURE() << "row " << row << " column " << column << ": got " << std::hex
-                              << run.at(row, column) << ", want " << want;
-                ++wrong;
-            }
-        }
-    }
+    expectPixels(run.out, run.width, run.height, expected);
 }
 
 // The registry options of a reproducible run: fixed seeds and seed clock.
