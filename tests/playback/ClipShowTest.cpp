@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "HeadlessViewer.h"
+#include "TestColours.h"
 #include "platform/TempFiles.h"
 #include "platform/Trace.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -20,26 +21,10 @@ namespace {
 
 using namespace platform;
 using namespace testing_support;
+using namespace test;
 
 // Stage 800 x 600; a 320 x 240 clip shows at (240, 180) - (560, 420).
 constexpr int kClipLeft = 240, kClipTop = 180, kClipW = 320, kClipH = 240;
-
-enum Colour { RED, GREEN, BLUE, WHITE, OTHER };
-
-Colour colourOf(const std::uint8_t* p) {
-    const int b = p[0], g = p[1], r = p[2];
-    auto high = [](int v) { return v > 200; };
-    auto low = [](int v) { return v < 55; };
-    if (high(r) && low(g) && low(b))
-        return RED;
-    if (low(r) && high(g) && low(b))
-        return GREEN;
-    if (low(r) && low(g) && high(b))
-        return BLUE;
-    if (high(r) && high(g) && high(b))
-        return WHITE;
-    return OTHER;
-}
 
 // What one presented frame showed inside the clip rectangle.
 struct ClipFrame {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "HeadlessViewer.h"
+#include "TestColours.h"
 #include "platform/TempFiles.h"
 #include "platform/Trace.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -21,7 +22,10 @@ namespace {
 
 using namespace platform;
 
-enum Colour { RED, GREEN, BLUE, WHITE, BROKEN };
+using namespace test;
+
+// An item whose photo no decoder accepts; it shows none of the colours.
+constexpr Colour BROKEN = OTHER;
 
 // A solid-colour JPEG; BROKEN writes bytes no decoder accepts.
 std::string writePhoto(const std::string& directory, const std::string& name, Colour colour,
@@ -47,22 +51,6 @@ std::string writePhoto(const std::string& directory, const std::string& name, Co
     tjFree(jpeg);
     tjDestroy(handle);
     return path;
-}
-
-// Which of the test colours a centre pixel shows (BROKEN: none of them).
-Colour colourOf(std::uint32_t centre) {
-    const int b = centre & 0xff, g = (centre >> 8) & 0xff, r = (centre >> 16) & 0xff;
-    auto high = [](int v) { return v > 200; };
-    auto low = [](int v) { return v < 55; };
-    if (high(r) && low(g) && low(b))
-        return RED;
-    if (low(r) && high(g) && low(b))
-        return GREEN;
-    if (low(r) && low(g) && high(b))
-        return BLUE;
-    if (high(r) && high(g) && high(b))
-        return WHITE;
-    return BROKEN;
 }
 
 struct ShowItem {
