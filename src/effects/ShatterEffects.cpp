@@ -8,6 +8,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "effects/ColourBytes.h"
 #include "effects/PictureRows.h"
@@ -32,41 +35,70 @@ bool fitsIn32Bits(std::int64_t fall, int w, int h) {
 
 // Where each 2 x 2 particle of the row pair at top-down row y lands: the
 // offset in `out` of its top-left pixel on screen, or -1 when it is not
-// drawn. Built twice, plain and for AVX2; the loop is the same. Picked by an
-// explicit test rather than target_clones: an ifunc resolver runs before a
-// sanitizer's runtime is ready.
-__attribute__((always_inline)) inline void fineLandingsLoop(std::int32_t* __restrict landing,
-                                                            const std::int32_t* __restrict hx,
-                                                            const std::int32_t* __restrict hy,
-                                                            int count, int y, int w, int h,
-                                                            std::int32_t fall) {
+// drawn. `firstColumn` is the column of the first particle given.
+void fineLandingsLoop(std::int32_t* __restrict landing, const std::int32_t* __restrict hx,
+                      const std::int32_t* __restrict hy, int count, int y, int w, int h,
+                      std::int32_t fall, int firstColumn) {
     for (int i = 0; i < count; ++i) {
         const std::int32_t r = y + ((fall * hy[i]) >> 20);
-        const std::int32_t c = 2 * i + (((hx[i] - w) * fall) >> 20);
+        const std::int32_t c = firstColumn + 2 * i + (((hx[i] - w) * fall) >> 20);
         const std::int32_t column = std::max(c, 2);
         const bool drawn = r >= 0 && r < h - 1 && c >= 0 && c < w - 1 && column <= w - 2;
         landing[i] = drawn ? (h - 1 - r) * w + (w - 2 - column) : -1;
     }
 }
 
-void fineLandingsPlain(std::int32_t* landing, const std::int32_t* hx, const std::int32_t* hy,
-                       int count, int y, int w, int h, std::int32_t fall) {
-    fineLandingsLoop(landing, hx, hy, count, y, w, h, fall);
-}
-
+#if defined(__x86_64__) || defined(__i386__)
+// Picked by an explicit test rather than target_clones: an ifunc resolver
+// runs before a sanitizer's runtime is ready. The tests of the plain loop
+// joined into one lane mask: gcc leaves that
+// loop scalar, branching per particle. Column >= 2 >= c is the only way
+// past column <= w - 2 with c >= w - 1, so that test is left out.
 __attribute__((target("avx2"))) void fineLandingsAvx2(std::int32_t* landing, const std::int32_t* hx,
                                                       const std::int32_t* hy, int count, int y,
                                                       int w, int h, std::int32_t fall) {
-    fineLandingsLoop(landing, hx, hy, count, y, w, h, fall);
+    const __m256i vFall = _mm256_set1_epi32(fall);
+    const __m256i vW = _mm256_set1_epi32(w);
+    const __m256i vY = _mm256_set1_epi32(y);
+    const __m256i minusOne = _mm256_set1_epi32(-1);
+    const __m256i two = _mm256_set1_epi32(2);
+    const __m256i lastRow = _mm256_set1_epi32(h - 1);
+    const __m256i lastColumn = _mm256_set1_epi32(w - 1);
+    const __m256i rightmost = _mm256_set1_epi32(w - 2);
+    const __m256i step = _mm256_set1_epi32(16);
+    __m256i column2 = _mm256_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14);
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256i vHx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hx + i));
+        const __m256i vHy = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hy + i));
+        const __m256i r =
+            _mm256_add_epi32(vY, _mm256_srai_epi32(_mm256_mullo_epi32(vFall, vHy), 20));
+        const __m256i c = _mm256_add_epi32(
+            column2, _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(vHx, vW), vFall), 20));
+        const __m256i column = _mm256_max_epi32(c, two);
+        const __m256i drawn = _mm256_and_si256(
+            _mm256_and_si256(_mm256_cmpgt_epi32(r, minusOne), _mm256_cmpgt_epi32(lastRow, r)),
+            _mm256_and_si256(_mm256_cmpgt_epi32(c, minusOne),
+                             _mm256_cmpgt_epi32(lastColumn, column)));
+        const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(lastRow, r), vW),
+                                            _mm256_sub_epi32(rightmost, column));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(landing + i),
+                            _mm256_blendv_epi8(minusOne, at, drawn));
+        column2 = _mm256_add_epi32(column2, step);
+    }
+    fineLandingsLoop(landing + i, hx + i, hy + i, count - i, y, w, h, fall, 2 * i);
 }
+#endif
 
 void fineLandings(std::int32_t* landing, const std::int32_t* hx, const std::int32_t* hy, int count,
                   int y, int w, int h, std::int32_t fall) {
+#if defined(__x86_64__) || defined(__i386__)
     if (hasAvx2()) {
         fineLandingsAvx2(landing, hx, hy, count, y, w, h, fall);
-    } else {
-        fineLandingsPlain(landing, hx, hy, count, y, w, h, fall);
+        return;
     }
+#endif
+    fineLandingsLoop(landing, hx, hy, count, y, w, h, fall, 0);
 }
 
 }  // namespace
@@ -327,6 +359,9 @@ void ShatterFine::drawFast(const PictureFrameBlock& block, std::int32_t fall) {
     const int h = block.height;
     const int count = w / 2;
     landing_.resize(static_cast<std::size_t>(count));
+    spare_.resize(static_cast<std::size_t>(w) + 2);
+    const auto spareAddress = reinterpret_cast<std::uintptr_t>(spare_.data() + w);
+    const auto outAddress = reinterpret_cast<std::uintptr_t>(block.out);
     const std::int32_t leastFall = (fall * (5 * h / 2)) >> 20;
     for (int y = 0; y + 1 < h && y + leastFall < h - 1; y += 2) {
         const std::size_t first = static_cast<std::size_t>(y / 2) * static_cast<std::size_t>(count);
@@ -335,10 +370,16 @@ void ShatterFine::drawFast(const PictureFrameBlock& block, std::int32_t fall) {
         const Pixel* from0 = rowOf(block.from, w, memoryRow(y, h)) + (w - 2);
         for (int i = 0; i < count; ++i) {
             const std::int32_t at = landing_[static_cast<std::size_t>(i)];
-            if (at < 0) {
-                continue;
-            }
-            Pixel* out0 = block.out + at;
+            // Particles not drawn go to a spare place rather than round a
+            // branch that mispredicts wherever part of a row pair is off the
+            // picture. Picked by a mask, as gcc turns a select into that branch.
+            const auto notDrawn = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(at >> 31));
+            const std::uintptr_t place =
+                ((outAddress +
+                  static_cast<std::uintptr_t>(static_cast<std::intptr_t>(at)) * sizeof(Pixel)) &
+                 ~notDrawn) |
+                (spareAddress & notDrawn);
+            Pixel* out0 = reinterpret_cast<Pixel*>(place);
             std::memcpy(out0, from0 - 2 * i, 2 * sizeof(Pixel));
             std::memcpy(out0 - w, from0 - 2 * i - w, 2 * sizeof(Pixel));
         }

@@ -96,6 +96,7 @@ class ShatterFine final : public Shatter {
     void drawFast(const PictureFrameBlock& block, std::int32_t fall);
 
     std::vector<std::int32_t> landing_;  // one row pair's, kept to spare allocations
+    std::vector<Pixel> spare_;           // where the particles not drawn are written
 };
 
 }  // namespace effects
