@@ -50,6 +50,7 @@ class ScatterSwap final : public PictureEffect {
     std::vector<std::int32_t> offsetY_;
     std::vector<std::uint8_t> switchAt_;
     mutable std::vector<std::int32_t> landing_;
+    mutable std::vector<Pixel> picked_;  // one row pair's particles, each from its picture
     bool fast_ = false;
     int width_ = 0;  // 0 without Begin
     int height_ = 0;
