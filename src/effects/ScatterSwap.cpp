@@ -17,7 +17,9 @@ namespace effects {
 
 namespace {
 
-constexpr int SMALL_SIDE = 1 << 20;
+// The fast path keeps the offsets in 16 bits: they stay below 3/4 of the
+// side (see offsetToward).
+constexpr int SMALL_SIDE = INT16_MAX;
 
 // The offset of one particle along one axis: toward a random target in the
 // middle half of the axis, by a random part of the way to the edge beyond.
@@ -39,8 +41,8 @@ std::int32_t offsetToward(int position, int size, RandomGenerator& random) {
 // same. Picked by an explicit test rather than target_clones: an ifunc
 // resolver runs before a sanitizer's runtime is ready.
 __attribute__((always_inline)) inline void landingPlacesLoop(std::int32_t* __restrict landing,
-                                                             const std::int32_t* __restrict fx,
-                                                             const std::int32_t* __restrict fy,
+                                                             const std::int16_t* __restrict fx,
+                                                             const std::int16_t* __restrict fy,
                                                              int count, int row, int w, int h,
                                                              std::int32_t spread) {
     for (int i = 0; i < count; ++i) {
@@ -50,19 +52,19 @@ __attribute__((always_inline)) inline void landingPlacesLoop(std::int32_t* __res
     }
 }
 
-void landingPlacesPlain(std::int32_t* landing, const std::int32_t* fx, const std::int32_t* fy,
+void landingPlacesPlain(std::int32_t* landing, const std::int16_t* fx, const std::int16_t* fy,
                         int count, int row, int w, int h, std::int32_t spread) {
     landingPlacesLoop(landing, fx, fy, count, row, w, h, spread);
 }
 
 __attribute__((target("avx2"))) void landingPlacesAvx2(std::int32_t* landing,
-                                                       const std::int32_t* fx,
-                                                       const std::int32_t* fy, int count, int row,
+                                                       const std::int16_t* fx,
+                                                       const std::int16_t* fy, int count, int row,
                                                        int w, int h, std::int32_t spread) {
     landingPlacesLoop(landing, fx, fy, count, row, w, h, spread);
 }
 
-void landingPlaces(std::int32_t* landing, const std::int32_t* fx, const std::int32_t* fy, int count,
+void landingPlaces(std::int32_t* landing, const std::int16_t* fx, const std::int16_t* fy, int count,
                    int row, int w, int h, std::int32_t spread) {
     if (hasAvx2()) {
         landingPlacesAvx2(landing, fx, fy, count, row, w, h, spread);
@@ -162,7 +164,7 @@ int ScatterSwap::begin(const PictureFrameBlock& block) {
     }
     // The fast path works in 32-bit lanes: offsets below W or H times a
     // spread of at most 1000, and landing places below W * H, all fit.
-    fast_ = path_ == PixelPath::Fast && w < SMALL_SIDE && h < SMALL_SIDE &&
+    fast_ = path_ == PixelPath::Fast && w <= SMALL_SIDE && h <= SMALL_SIDE &&
             pixelCount(block) < std::size_t{1} << 31;
     if (fast_) {
         try {
@@ -176,8 +178,8 @@ int ScatterSwap::begin(const PictureFrameBlock& block) {
             return 0;
         }
         for (std::size_t i = 0; i < particles_.size(); ++i) {
-            offsetX_[i] = particles_[i].fx;
-            offsetY_[i] = particles_[i].fy;
+            offsetX_[i] = static_cast<std::int16_t>(particles_[i].fx);
+            offsetY_[i] = static_cast<std::int16_t>(particles_[i].fy);
             switchAt_[i] = static_cast<std::uint8_t>(particles_[i].switchAt);
         }
         particles_ = {};
