@@ -240,19 +240,22 @@ void ScatterSwap::drawFast(const PictureFrameBlock& block, std::int64_t spreadNo
     const int h = block.height;
     const int count = w / 2;
     const auto spreadSmall = static_cast<std::int32_t>(spreadNow);
+    // Kept in locals: the byte copies below may alias any member.
+    Pixel* const out = block.out;
+    Pixel* const picked = picked_.data();
+    std::int32_t* const landing = landing_.data();
     for (int row = 0; row < h; row += 2) {
         const std::size_t first =
             static_cast<std::size_t>(row / 2) * static_cast<std::size_t>(count);
-        landingPlaces(landing_.data(), offsetX_.data() + first, offsetY_.data() + first, count, row,
-                      w, h, spreadSmall);
+        landingPlaces(landing, offsetX_.data() + first, offsetY_.data() + first, count, row, w, h,
+                      spreadSmall);
         const std::ptrdiff_t rowStart = static_cast<std::ptrdiff_t>(row) * w;
-        Pixel* picked = picked_.data();
         pickParticles(picked, block.from + rowStart, block.to + rowStart, switchAt_.data() + first,
                       count, w, moment);
         for (int i = 0; i < count; ++i) {
-            Pixel* out = block.out + landing_[static_cast<std::size_t>(i)];
-            std::memcpy(out, picked + 2 * i, 2 * sizeof(Pixel));
-            std::memcpy(out + w, picked + w + 2 * i, 2 * sizeof(Pixel));
+            Pixel* at = out + landing[i];
+            std::memcpy(at, picked + 2 * i, 2 * sizeof(Pixel));
+            std::memcpy(at + w, picked + w + 2 * i, 2 * sizeof(Pixel));
         }
     }
 }
