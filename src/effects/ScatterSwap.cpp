@@ -121,6 +121,27 @@ void pickParticles(Pixel* picked, const Pixel* from, const Pixel* to, const std:
     pickParticlesPlain(picked, from, to, switchAt, 0, count, w, moment);
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) void clearFrameAvx2(Pixel* out, std::size_t count) {
+    const __m256i zero = _mm256_setzero_si256();
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), zero);
+    }
+    std::fill(out + i, out + count, Pixel{0});
+}
+#endif
+
+void clearFrame(Pixel* out, std::size_t count) {
+#if defined(__x86_64__) || defined(__i386__)
+    if (hasAvx2()) {
+        clearFrameAvx2(out, count);
+        return;
+    }
+#endif
+    std::fill_n(out, count, Pixel{0});
+}
+
 }  // namespace
 
 int ScatterSwap::spread(double progress) {
@@ -193,13 +214,14 @@ int ScatterSwap::frame(const PictureFrameBlock& block) {
     if (width_ == 0 || block.width != width_ || block.height != height_) {
         return 0;
     }
-    std::fill_n(block.out, pixelCount(block), Pixel{0});
     const double c = fractionProgress(block);
     const std::int64_t spreadNow = spread(c);
     const int moment = static_cast<int>(c * 256);
     if (fast_) {
+        clearFrame(block.out, pixelCount(block));
         drawFast(block, spreadNow, moment);
     } else {
+        std::fill_n(block.out, pixelCount(block), Pixel{0});
         drawPlain(block, spreadNow, moment);
     }
     return 0;
