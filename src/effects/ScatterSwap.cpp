@@ -17,9 +17,11 @@ namespace effects {
 
 namespace {
 
-// The fast path keeps the offsets in 16 bits: they stay below 3/4 of the
-// side (see offsetToward).
-constexpr int SMALL_SIDE = INT16_MAX;
+constexpr int SMALL_SIDE = 1 << 20;
+
+// The fast path keeps the offsets in 16 bits: each is a remainder of one
+// generator value, so at most RANDOM_MAX either way, whatever the side.
+static_assert(RandomGenerator::RANDOM_MAX <= INT16_MAX);
 
 // The offset of one particle along one axis: toward a random target in the
 // middle half of the axis, by a random part of the way to the edge beyond.
@@ -185,7 +187,7 @@ int ScatterSwap::begin(const PictureFrameBlock& block) {
     }
     // The fast path works in 32-bit lanes: offsets below W or H times a
     // spread of at most 1000, and landing places below W * H, all fit.
-    fast_ = path_ == PixelPath::Fast && w <= SMALL_SIDE && h <= SMALL_SIDE &&
+    fast_ = path_ == PixelPath::Fast && w < SMALL_SIDE && h < SMALL_SIDE &&
             pixelCount(block) < std::size_t{1} << 31;
     if (fast_) {
         try {

@@ -317,9 +317,11 @@ int ShatterFine::begin(const PictureFrameBlock& block) {
     const int w = block.width;
     const int h = block.height;
     // The fast path reads the drifts as 16-bit offsets from their least
-    // values, half the bytes per particle: hx - W in -W to W - 1 and
-    // hy - 5H/2 in 0 to H/2 - 1.
-    if (path_ != PixelPath::Fast || hx_.empty() || w > INT16_MAX || h / 2 > INT16_MAX) {
+    // values, half the bytes per particle. Both are remainders of one
+    // generator value: hx - W is in -W to RANDOM_MAX - W, hy - 5H/2 in 0 to
+    // RANDOM_MAX; only the width can take them out of 16 bits.
+    static_assert(RandomGenerator::RANDOM_MAX <= INT16_MAX);
+    if (path_ != PixelPath::Fast || hx_.empty() || -w < INT16_MIN) {
         return 0;
     }
     try {
