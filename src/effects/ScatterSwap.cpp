@@ -123,6 +123,9 @@ void pickParticles(Pixel* picked, const Pixel* from, const Pixel* to, const std:
     pickParticlesPlain(picked, from, to, switchAt, 0, count, w, moment);
 }
 
+// Plain 32-byte stores rather than memset: ahead of the scattered writes
+// they measured faster here, as if memset's large-size stores left the
+// frame out of cache.
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("avx2"))) void clearFrameAvx2(Pixel* out, std::size_t count) {
     const __m256i zero = _mm256_setzero_si256();
@@ -258,6 +261,9 @@ void ScatterSwap::drawPlain(const PictureFrameBlock& block, std::int64_t spreadN
 // later one still wins. Where each particle of a row pair lands is worked
 // out first, eight at a time in 32-bit lanes (offsets and spread are small,
 // see begin), and the copy then moves each half particle as one 64-bit word.
+// Filing the particles by the band of rows they land in first, so that each
+// band of `out` is written while it is in cache, measured slower: at 20
+// bytes a particle the files do not stay in cache next to the pictures.
 void ScatterSwap::drawFast(const PictureFrameBlock& block, std::int64_t spreadNow,
                            int moment) const {
     const int w = block.width;
