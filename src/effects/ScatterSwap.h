@@ -46,10 +46,11 @@ class ScatterSwap final : public PictureEffect {
     // The fast path keeps the particles as columns instead (particles_ is
     // then empty) and where each particle of a row pair lands, kept between
     // frames to spare allocations.
-    std::vector<std::int32_t> offsetX_;
-    std::vector<std::int32_t> offsetY_;
+    std::vector<std::int16_t> offsetX_;
+    std::vector<std::int16_t> offsetY_;
     std::vector<std::uint8_t> switchAt_;
     mutable std::vector<std::int32_t> landing_;
+    mutable std::vector<Pixel> picked_;  // one row pair's particles, each from its picture
     bool fast_ = false;
     int width_ = 0;  // 0 without Begin
     int height_ = 0;

@@ -88,7 +88,9 @@ class ShatterFine final : public Shatter {
   public:
     ShatterFine(RandomGenerator& random, const SeedClock& clock, PixelPath path = PixelPath::Fast)
         : Shatter(random, clock, path) {}
+    int begin(const PictureFrameBlock& block) override;
     int frame(const PictureFrameBlock& block) override;
+    int end(const PictureFrameBlock& block) override;
 
   private:
     std::size_t entryCount(const PictureFrameBlock& block) const override;
@@ -96,6 +98,10 @@ class ShatterFine final : public Shatter {
     void drawFast(const PictureFrameBlock& block, std::int32_t fall);
 
     std::vector<std::int32_t> landing_;  // one row pair's, kept to spare allocations
+    std::vector<Pixel> spare_;           // where the particles not drawn are written
+    // The drifts for the fast path (see begin); empty on the plain path.
+    std::vector<std::int16_t> driftX_;
+    std::vector<std::int16_t> driftY_;
 };
 
 }  // namespace effects

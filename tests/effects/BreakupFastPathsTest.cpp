@@ -84,5 +84,43 @@ TEST(BreakupFastPaths, WriteThePlainPathsBytesInAnyOrder) {
     }
 }
 
+// The scatter and the fine shatter pick pixels four and eight particles at a
+// time and keep their offsets in 16 bits: row pairs that leave particles
+// over, pictures whose offsets reach the generator's largest values, and the
+// fine shatter at the widest picture its 16-bit drifts take and just past
+// it (where the plain path draws), must still give the plain paths' bytes.
+TEST(BreakupFastPaths, ScatterAndFineShatterAtTheirLimits) {
+    struct Size {
+        int w, h;
+    };
+    const Size sizes[] = {{102, 38},  {14, 6},    {10, 4},    {32768, 2},
+                          {32770, 2}, {2, 65536}, {4, 70000}, {70000, 4}};
+    std::vector<int> order;
+    for (int elapsed = 0; elapsed <= 1000; elapsed += 29) {
+        order.push_back(elapsed);
+    }
+    order.insert(order.end(), {1, 498, 500, 502, 999, 1000});
+    for (const Size& size : sizes) {
+        const std::size_t count = std::size_t(size.w) * size.h;
+        const std::vector<Pixel> from = noise(count, 4), to = noise(count, 5);
+        for (int slot : {29, 33}) {
+            SCOPED_TRACE("slot " + std::to_string(slot) + " on " + std::to_string(size.w) + "x" +
+                         std::to_string(size.h));
+            EffectRegistry::Options plainOptions = fixedOptions();
+            plainOptions.pixelPath = PixelPath::Plain;
+            TransitionRun fast(size.w, size.h, from, to, fixedOptions());
+            TransitionRun plain(size.w, size.h, from, to, plainOptions);
+            fast.begin(slot);
+            plain.begin(slot);
+            for (int elapsed : order) {
+                ASSERT_EQ(fast.frame(slot, elapsed, 1000), plain.frame(slot, elapsed, 1000))
+                    << "elapsed " << elapsed;
+            }
+            fast.end(slot);
+            plain.end(slot);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace effects
