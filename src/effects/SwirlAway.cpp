@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 #include "effects/PictureRows.h"
 #include "effects/ProcessorFeatures.h"
@@ -370,7 +371,7 @@ void SwirlAway::framePlain(const PictureFrameBlock& block, std::int64_t q) const
 // lies inside need no edge tests; only the few tiles on the picture's
 // shrinking outline test each pixel. Rows are drawn in order, in two
 // passes: first the source index of every pixel, with the source lines
-// asked of memory, then the copies. The sources are scattered over
+// asked of memory, then, a row later, the copies. The sources are scattered over
 // hundreds of lines that are often out of cache when the three pictures
 // outgrow it; asking for them before the first one is read overlaps their
 // waits. `out`, `to` and the tables are read in order, which the
@@ -422,11 +423,14 @@ void SwirlAway::frameFast(const PictureFrameBlock& block, std::int32_t q) {
             }
         }
     }
-    std::int32_t* at = rowIndex_.data();
-    for (int j = 0; j < h; ++j) {
-        const TileKind* kinds =
-            tileKinds_.data() +
-            static_cast<std::size_t>(j / SWIRL_TILE_HEIGHT) * static_cast<std::size_t>(tilesAcross);
+    const auto kindsOf = [&](int j) {
+        return tileKinds_.data() + static_cast<std::size_t>(j / SWIRL_TILE_HEIGHT) *
+                                       static_cast<std::size_t>(tilesAcross);
+    };
+    // The first pass of row j: copies of `to`, source indices into `at`,
+    // and the hints for the source lines.
+    const auto prepareRow = [&](int j, std::int32_t* at) {
+        const TileKind* kinds = kindsOf(j);
         const int b = j - h / 2;
         const std::size_t tableRow = static_cast<std::size_t>(std::abs(b)) * columns;
         const SwirlRow r{dx_.data() + tableRow, dy_.data() + tableRow, w, h, j, half, q,
@@ -449,6 +453,20 @@ void SwirlAway::frameFast(const PictureFrameBlock& block, std::int32_t q) {
                 prefetchPixel(block.from + std::max(at[k], 0));
             }
         }
+    };
+    // A row's first pass runs one row ahead of its second, so that its
+    // source lines have a whole row's time to arrive.
+    std::int32_t* ahead = rowIndex_.data();
+    std::int32_t* at = rowIndex_.data() + w;
+    prepareRow(0, ahead);
+    for (int j = 0; j < h; ++j) {
+        std::swap(ahead, at);
+        if (j + 1 < h) {
+            prepareRow(j + 1, ahead);
+        }
+        const TileKind* kinds = kindsOf(j);
+        Pixel* out = rowOf(block.out, w, j);
+        const Pixel* to = rowOf(block.to, w, j);
         for (int tile = 0; tile < tilesAcross; ++tile) {
             const int left = tile * SWIRL_TILE_WIDTH;
             const int right = std::min(w, left + SWIRL_TILE_WIDTH);
@@ -477,7 +495,7 @@ bool SwirlAway::buildTileBounds(int w, int h) {
         tiles_.assign(static_cast<std::size_t>(tilesAcross) * static_cast<std::size_t>(tilesDown),
                       TileBounds{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN});
         tileKinds_.assign(tiles_.size(), TileKind::Edge);
-        rowIndex_.assign(static_cast<std::size_t>(w), 0);
+        rowIndex_.assign(static_cast<std::size_t>(w) * 2, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -47,8 +47,8 @@ class SwirlAway final : public PictureEffect {
         std::int32_t dxLow, dxHigh, dyLow, dyHigh;
     };
     std::vector<TileBounds> tiles_;
-    // Per frame, what each tile does; per row, the source index of every
-    // pixel (-1: `to`).
+    // Per frame, what each tile does; the source index of every pixel
+    // (-1: `to`) of the row being copied and of the next.
     enum class TileKind : std::uint8_t { Outside, Inside, Edge };
     std::vector<TileKind> tileKinds_;
     std::vector<std::int32_t> rowIndex_;
