@@ -56,11 +56,19 @@ std::int32_t scaled22(std::int32_t q, std::int32_t d) {
     return (q * (d >> 10) + ((q * (d & 1023)) >> 10)) >> 12;
 }
 
-// A hint to fetch the line holding p; nothing where the compiler has no
-// such hint.
+// Hints to fetch the line holding p, to read or to write it; nothing where
+// the compiler has no such hint.
 inline void prefetchPixel(const Pixel* p) {
 #if defined(__GNUC__)
     __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
+inline void prefetchForWrite(Pixel* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p, 1);
 #else
     (void)p;
 #endif
@@ -451,6 +459,11 @@ void SwirlAway::frameFast(const PictureFrameBlock& block, std::int32_t q) {
             }
             for (int k = left; k < right; k += SWIRL_PREFETCH_STEP) {
                 prefetchPixel(block.from + std::max(at[k], 0));
+            }
+            // The copies of the next pass write here; owning the lines
+            // by then keeps the stores from queueing behind their misses.
+            for (int k = left; k < right; k += 16) {
+                prefetchForWrite(out + k);
             }
         }
     };
