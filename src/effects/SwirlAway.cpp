@@ -512,27 +512,50 @@ bool SwirlAway::buildTileBounds(int w, int h) {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    for (int j = 0; j < h; ++j) {
-        const int b = j - h / 2;
-        const std::size_t tableRow = static_cast<std::size_t>(std::abs(b)) * columns;
+    // Rows b and -b read the same table row: its extremes per tile column
+    // serve both, with dy negated below the centre.
+    const int centre = h / 2;
+    for (int row = 0; row <= std::max(centre, h - 1 - centre); ++row) {
+        const std::size_t tableRow = static_cast<std::size_t>(row) * columns;
         const std::int32_t* tableX = dx_.data() + tableRow;
         const std::int32_t* tableY = dy_.data() + tableRow;
-        TileBounds* rowTiles = tiles_.data() + static_cast<std::size_t>(j / SWIRL_TILE_HEIGHT) *
-                                                   static_cast<std::size_t>(tilesAcross);
+        TileBounds* above =
+            centre + row < h
+                ? tiles_.data() + static_cast<std::size_t>((centre + row) / SWIRL_TILE_HEIGHT) *
+                                      static_cast<std::size_t>(tilesAcross)
+                : nullptr;
+        TileBounds* below =
+            row > 0 && centre - row >= 0
+                ? tiles_.data() + static_cast<std::size_t>((centre - row) / SWIRL_TILE_HEIGHT) *
+                                      static_cast<std::size_t>(tilesAcross)
+                : nullptr;
         for (int tile = 0; tile < tilesAcross; ++tile) {
             const int left = tile * SWIRL_TILE_WIDTH;
             const int right = std::min(w, left + SWIRL_TILE_WIDTH);
-            TileBounds& t = rowTiles[tile];
             // Quarter-table entries [first, last] and the sign dx takes there.
             const auto take = [&](int first, int last, std::int32_t xSign) {
-                const auto [xLow, xHigh] = std::minmax_element(tableX + first, tableX + last + 1);
-                const auto [yLow, yHigh] = std::minmax_element(tableY + first, tableY + last + 1);
-                const std::int32_t x0 = xSign * *xLow, x1 = xSign * *xHigh;
-                const std::int32_t y0 = b < 0 ? -*yLow : *yLow, y1 = b < 0 ? -*yHigh : *yHigh;
-                t.dxLow = std::min({t.dxLow, x0, x1});
-                t.dxHigh = std::max({t.dxHigh, x0, x1});
-                t.dyLow = std::min({t.dyLow, y0, y1});
-                t.dyHigh = std::max({t.dyHigh, y0, y1});
+                // Plain reductions, which the compiler vectorises.
+                std::int32_t xLow = INT32_MAX, xHigh = INT32_MIN;
+                std::int32_t yLow = INT32_MAX, yHigh = INT32_MIN;
+                for (int a = first; a <= last; ++a) {
+                    xLow = std::min(xLow, tableX[a]);
+                    xHigh = std::max(xHigh, tableX[a]);
+                    yLow = std::min(yLow, tableY[a]);
+                    yHigh = std::max(yHigh, tableY[a]);
+                }
+                const std::int32_t x0 = xSign * xLow, x1 = xSign * xHigh;
+                const auto widen = [&](TileBounds& t, std::int32_t y0, std::int32_t y1) {
+                    t.dxLow = std::min({t.dxLow, x0, x1});
+                    t.dxHigh = std::max({t.dxHigh, x0, x1});
+                    t.dyLow = std::min({t.dyLow, y0, y1});
+                    t.dyHigh = std::max({t.dyHigh, y0, y1});
+                };
+                if (above != nullptr) {
+                    widen(above[tile], yLow, yHigh);
+                }
+                if (below != nullptr) {
+                    widen(below[tile], -yLow, -yHigh);
+                }
             };
             if (left < half) {
                 take(half - std::min(right, half) + 1, half - left, -1);
