@@ -15,6 +15,13 @@
 
 namespace effects {
 
+namespace {
+
+// How many rows ahead of the drawing the side doors ask for their source.
+constexpr int DOOR_LEAD = 2;
+
+}  // namespace
+
 DoorSwing::Geometry DoorSwing::geometry(int width, int height, int percent) {
     const double theta = percent * 0.015707963;
     const std::int64_t w = width;
@@ -230,8 +237,48 @@ void DoorSwing::drawSideHingedFast(const PictureFrameBlock& block, const Geometr
 #if defined(__x86_64__)
     const bool avx2 = hasAvx2();
 #endif
+    // Door columns of one margin step through the same source rows: one
+    // stepper per such run, DOOR_LEAD rows ahead of the drawing, asks for
+    // the lines the run will read. Row after row the door reads a new line
+    // every few columns, from source rows all over the picture; nothing
+    // else would fetch them before the gather waits for them.
+    leads_.clear();
+    for (int first = 0; first < dw;) {
+        int last = first;
+        while (last + 1 < dw && lanes_.margin[static_cast<std::size_t>(last + 1)] ==
+                                    lanes_.margin[static_cast<std::size_t>(first)]) {
+            ++last;
+        }
+        const std::size_t f = static_cast<std::size_t>(first);
+        leads_.push_back({lanes_.margin[f], lanes_.span[f], lanes_.step[f], lanes_.fraction[f],
+                          lanes_.sourceColumn[f],
+                          lanes_.sourceColumn[static_cast<std::size_t>(last)], 0, 0});
+        first = last + 1;
+    }
+    const auto lookAhead = [&](int ahead) {
+        for (LeadRun& lead : leads_) {
+            if (ahead < lead.margin || ahead >= h - lead.margin) {
+                continue;
+            }
+            const Pixel* source = rowOf(block.from, w, lead.row);
+            const char* first = reinterpret_cast<const char*>(source + lead.firstColumn);
+            const std::ptrdiff_t bytes = (lead.lastColumn - lead.firstColumn) * 4;
+            for (std::ptrdiff_t line = 0; line < bytes; line += 64) {
+                __builtin_prefetch(first + line);
+            }
+            __builtin_prefetch(first + bytes);
+            lead.remainder += lead.fraction;
+            const int carry = lead.remainder >= lead.span ? 1 : 0;
+            lead.remainder -= carry * lead.span;
+            lead.row += lead.step + carry;
+        }
+    };
+    for (int ahead = 0; ahead < DOOR_LEAD; ++ahead) {
+        lookAhead(ahead);
+    }
     const std::int32_t* margins = lanes_.margin.data();
     for (int row = 0; row < h; ++row) {
+        lookAhead(row + DOOR_LEAD);
         Pixel* out = rowOf(block.out, w, row);
         const Pixel* to = rowOf(block.to, w, row);
         // Column j reaches this row when its margin is at most `reach`.

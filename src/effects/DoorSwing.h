@@ -47,6 +47,13 @@ class DoorSwing final : public PictureEffect {
         std::vector<std::int32_t> margin, span, step, fraction, sourceColumn, row, remainder;
     };
     DoorColumns lanes_;
+    // A run of door columns sharing one margin, and so one source row per
+    // output row: the fast path's source prefetch steps these.
+    struct LeadRun {
+        int margin, span, step, fraction, firstColumn, lastColumn;
+        int row, remainder;
+    };
+    std::vector<LeadRun> leads_;
     PixelPath path_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "FrameCheck.h"
 #include "TransitionFixture.h"
+#include "effects/SwirlAway.h"
 
 namespace effects {
 namespace {
@@ -119,6 +120,57 @@ TEST(BreakupFastPaths, ScatterAndFineShatterAtTheirLimits) {
             fast.end(slot);
             plain.end(slot);
         }
+    }
+}
+
+// Each kernel of the swirl's fast path (the widest the processor has, AVX2
+// and the scalar one) against the plain path, on sizes whose tiles end part
+// way across and down, whose centre column is odd or at 0, tall ones, and
+// single rows and columns: tiles wholly outside, wholly inside and on the
+// outline all come round as the swirl grows.
+TEST(BreakupFastPaths, SwirlKernelsWriteThePlainPathsBytes) {
+    struct Size {
+        int w, h;
+    };
+    const Size sizes[] = {{320, 240}, {161, 119}, {96, 128}, {47, 170},
+                          {33, 9},    {17, 1},    {1, 17},   {3, 2}};
+    std::vector<int> progress;
+    for (int elapsed = 0; elapsed < 1000; elapsed += 29) {
+        progress.push_back(elapsed);
+    }
+    progress.insert(progress.end(), {999, 1000});
+    const SwirlAway::Kernel kernels[] = {SwirlAway::Kernel::Widest, SwirlAway::Kernel::Avx2,
+                                         SwirlAway::Kernel::Scalar};
+    for (const Size& size : sizes) {
+        const std::size_t count = std::size_t(size.w) * size.h;
+        const std::vector<Pixel> from = noise(count, 4), to = noise(count, 5);
+        std::vector<Pixel> expected(count), actual(count);
+        PictureFrameBlock block;
+        block.from = from.data();
+        block.to = to.data();
+        block.width = size.w;
+        block.height = size.h;
+        block.duration = 1000;
+        SwirlAway plain(PixelPath::Plain);
+        block.out = expected.data();
+        plain.begin(block);
+        for (SwirlAway::Kernel kernel : kernels) {
+            SCOPED_TRACE("kernel " + std::to_string(static_cast<int>(kernel)) + " on " +
+                         std::to_string(size.w) + "x" + std::to_string(size.h));
+            SwirlAway fast(PixelPath::Fast, kernel);
+            block.out = actual.data();
+            fast.begin(block);
+            for (int elapsed : progress) {
+                block.elapsed = elapsed;
+                block.out = expected.data();
+                plain.frame(block);
+                block.out = actual.data();
+                fast.frame(block);
+                ASSERT_EQ(actual, expected) << "elapsed " << elapsed;
+            }
+            fast.end(block);
+        }
+        plain.end(block);
     }
 }
 
