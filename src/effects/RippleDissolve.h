@@ -62,14 +62,18 @@ class RippleDissolve final : public PictureEffect {
     // The AVX2 path's tables. Blocks fall into some 120 directions
     // (across, along); per block a key phase * directions + direction picks,
     // from a table refilled each frame, the whole source offset and the blend
-    // weights, so that a block costs two look-ups and no arithmetic.
-    struct Direction {
-        std::uint8_t across, along;
-    };
-    std::vector<Direction> directions_;
+    // weights, so that a block costs two look-ups and no arithmetic. The
+    // directions are padded to a multiple of 8 for the refill.
+    std::vector<std::int32_t> across_, along_;
     std::vector<std::uint16_t> keys_;  // per block; empty when the keys would not fit 16 bits
     std::vector<Move> moves_;          // (wavelength + 1) x directions, by key
     std::vector<Shift> shifts_;        // the same keys
+    // Blocks near an edge look up their reflected source row offset and
+    // column, for rows and columns up to REACH beyond the frame; the AVX2
+    // path draws frames whose shifts stay within it.
+    static constexpr int REACH = 32;
+    std::vector<std::ptrdiff_t> rowAt_;  // reflect(y, H) * W for y = -REACH .. H + REACH - 1
+    std::vector<int> columnAt_;          // reflect(x, W) for x = -REACH .. W + REACH - 1
     int width_ = 0;
     int height_ = 0;
 };
