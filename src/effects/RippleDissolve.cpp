@@ -407,7 +407,7 @@ int RippleDissolve::frame(const PictureFrameBlock& block) {
     };
     const int blocksPerRow = w / 2;
     // The ripple moves a block by at most `margin` - 1 pixels one way and
-    // `margin` the other.
+    // `margin` the other (a full swell: 30 and 31).
     const int margin = static_cast<int>(std::int64_t{127} * std::abs(amplitude) * 31 / 8192) + 1;
     const bool wide =
         WIDE_KERNEL && path_ == PixelPath::Fast && !keys_.empty() && margin <= REACH && hasAvx2();
@@ -421,9 +421,7 @@ int RippleDissolve::frame(const PictureFrameBlock& block) {
             fillMovesAvx2(byPhase[phase].push, (v | (128 - v) << 8) * 0x10001u, w, across_.data(),
                           along_.data(), directions, moves_.data() + first, shifts_.data() + first);
         }
-        // The ripple moves a block by at most `margin` - 1 pixels one way
-        // and `margin` the other (a full swell: 30 and 31); blocks that far
-        // from every edge never reflect.
+        // Blocks `margin` or more from every edge never reflect.
         const int innerLeft = (margin + 1) & ~1;  // the first even column at `margin` or beyond
         const int innerRight = w - 1 - margin;    // inner blocks start before it
         const int innerBottom = (margin + 1) & ~1;
