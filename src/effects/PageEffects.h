@@ -61,10 +61,6 @@ class PageEffect final : public PictureEffect {
     struct BendEntry {
         Layer top;     // the outer, upper side of the bend (the paper's back)
         Layer inside;  // the inside of the bend, seen when the top has no paper
-        // On the uncovered picture just behind the bend, where the bend's
-        // rim has paper: the paper it shows lay r * shadowTau behind.
-        std::uint16_t shadowMul = 256;
-        std::int32_t shadowTau = 0;
     };
 
     // One page: a rectangle of the picture peeled on its own.

@@ -146,24 +146,47 @@ void lineRunPlain(const LineRun& run) {
     }
 }
 
+void shadowRunPlain(const ShadowRun& run) {
+    for (int i = 0; i < run.count; ++i) {
+        const std::int64_t q = std::int64_t{run.q} - std::int64_t{i} * run.qStep;
+        const int step = std::clamp(static_cast<int>(q >> 16), run.firstStep, run.lastStep);
+        run.out[i] = shadePixel(run.under[i], packShade(shadowMul(run, step), 0));
+    }
+}
+
 #if defined(PAPER_RUNS_AVX2)
 
 namespace {
 
-// shadePixel on eight pixels.
-__attribute__((target("avx2"))) __m256i shadeLanes(__m256i p, __m256i shade) {
-    const __m256i mul = _mm256_and_si256(shade, _mm256_set1_epi32(0xFFFF));
-    const __m256i add =
-        _mm256_mullo_epi32(_mm256_srli_epi32(shade, 16), _mm256_set1_epi32(0x010101));
-    const __m256i redBlueMask = _mm256_set1_epi32(0xFF00FF);
-    const __m256i greenMask = _mm256_set1_epi32(0x00FF00);
-    const __m256i redBlue = _mm256_and_si256(
-        _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_and_si256(p, redBlueMask), mul), 8),
-        redBlueMask);
-    const __m256i green = _mm256_and_si256(
-        _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_and_si256(p, greenMask), mul), 8), greenMask);
-    const __m256i fourth = _mm256_and_si256(p, _mm256_set1_epi32(static_cast<int>(0xFF000000u)));
-    return _mm256_or_si256(fourth, _mm256_add_epi32(_mm256_add_epi32(redBlue, green), add));
+// The shading of eight pixels: per-lane constants, in 16-bit halves.
+struct ShadeLanes {
+    __m256i mulTwice;   // byte pattern: the shade's mul in both halves
+    __m256i addThrice;  // byte pattern: its add in the three colour bytes
+    __m256i lowBytes;   // the low byte of each half
+    __m256i fourth;     // 256 in the high halves: keeps the fourth byte
+};
+
+__attribute__((target("avx2"))) ShadeLanes shadeLanes() {
+    return {_mm256_setr_epi8(0, 1, 0, 1, 4, 5, 4, 5, 8, 9, 8, 9, 12, 13, 12, 13, 0, 1, 0, 1, 4, 5,
+                             4, 5, 8, 9, 8, 9, 12, 13, 12, 13),
+            _mm256_setr_epi8(2, 2, 2, -1, 6, 6, 6, -1, 10, 10, 10, -1, 14, 14, 14, -1, 2, 2, 2, -1,
+                             6, 6, 6, -1, 10, 10, 10, -1, 14, 14, 14, -1),
+            _mm256_set1_epi32(0x00FF00FF), _mm256_set1_epi32(0x01000000)};
+}
+
+// shadePixel on eight pixels with their packed shades: the colour bytes
+// multiplied in 16-bit halves, blue and red in the low bytes, green and
+// the fourth byte (times 256) in the high ones.
+__attribute__((target("avx2"), always_inline)) inline __m256i shadeEight(const ShadeLanes& lanes,
+                                                                         __m256i p, __m256i shade) {
+    const __m256i mul = _mm256_shuffle_epi8(shade, lanes.mulTwice);
+    const __m256i blueRed =
+        _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_and_si256(p, lanes.lowBytes), mul), 8);
+    const __m256i greenFourth = _mm256_andnot_si256(
+        lanes.lowBytes,
+        _mm256_mullo_epi16(_mm256_srli_epi16(p, 8), _mm256_blend_epi16(mul, lanes.fourth, 0xAA)));
+    return _mm256_add_epi32(_mm256_or_si256(blueRed, greenFourth),
+                            _mm256_shuffle_epi8(shade, lanes.addThrice));
 }
 
 // Pixel places of four 32.32 points of a line run. The run lies on the page,
@@ -173,69 +196,220 @@ __attribute__((target("avx2"))) __m256i linePlaces(__m256i x, __m256i y, __m256i
                             _mm256_srli_epi64(x, 32));
 }
 
-// (v0 * TABLE_GROUP + bias + dv * lane) >> GROUP_SHIFT on the lanes.
-__attribute__((target("avx2"))) __m256i between8(__m256i lanes, std::int32_t v0, std::int32_t dv,
-                                                 std::int32_t bias) {
-    return _mm256_srai_epi32(_mm256_add_epi32(_mm256_set1_epi32(v0 * TABLE_GROUP + bias),
-                                              _mm256_mullo_epi32(_mm256_set1_epi32(dv), lanes)),
-                             GROUP_SHIFT);
+// Whether packed places a and b, the ends of a group, are close enough for
+// the plain loop to interpolate and both within LANE_REACH (the start was
+// the end of the group before: a FAR_PLACE there lies far from b).
+inline bool groupInLanes(std::int32_t a, std::int32_t b) {
+    const auto near = [](int v) {
+        return static_cast<unsigned>(v + GROUP_REACH) <= static_cast<unsigned>(2 * GROUP_REACH);
+    };
+    return b != FAR_PLACE &&
+           near(static_cast<std::int16_t>(b & 0xFFFF) - static_cast<std::int16_t>(a & 0xFFFF)) &&
+           near((b >> 16) - (a >> 16));
+}
+
+// The lanes of a table run that stay the same along it.
+struct RunLanes {
+    __m256i k2;         // 16-bit halves: k, twice over, for the pixel's place in the group
+    __m256i size;       // 16-bit halves: the page's width and height
+    __m256i oneStride;  // 16-bit halves: 1 and the row length, for places in the picture
+    __m256i half;       // rounding of interpolated places
+    __m256i minusOne;
+    ShadeLanes shading;
+    const int* paper;
+};
+
+__attribute__((target("avx2"))) RunLanes runLanes(const TableRun& run) {
+    return {_mm256_setr_epi16(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7),
+            _mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(run.pageWidth) |
+                                               static_cast<std::uint32_t>(run.pageHeight) << 16)),
+            _mm256_set1_epi32(static_cast<int>(1u | static_cast<std::uint32_t>(run.stride) << 16)),
+            _mm256_set1_epi16(TABLE_GROUP / 2),
+            _mm256_set1_epi32(-1),
+            shadeLanes(),
+            reinterpret_cast<const int*>(run.paper)};
+}
+
+// A layer's paper for eight pixels at their places on the page (x and y in
+// 16-bit halves), shaded: `on` tells the pixels still open whose place lies
+// on the page; the others hold anything.
+__attribute__((target("avx2"), always_inline)) inline __m256i paperLanes(
+    const RunLanes& lanes, __m256i place, __m256i shade, __m256i open, __m256i& on) {
+    const __m256i inside = _mm256_and_si256(_mm256_cmpgt_epi16(lanes.size, place),
+                                            _mm256_cmpgt_epi16(place, lanes.minusOne));
+    on = _mm256_and_si256(open, _mm256_cmpeq_epi32(inside, lanes.minusOne));
+    const __m256i p = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), lanes.paper,
+                                                  _mm256_madd_epi16(place, lanes.oneStride), on, 4);
+    return shadeEight(lanes.shading, p, shade);
+}
+
+// v0 + (v1 - v0) * k / 8 in 16-bit halves, with `half` added before the
+// division (rounded) or zero (rounded down), as the plain loop does in 32
+// bits.
+__attribute__((target("avx2"), always_inline)) inline __m256i betweenLanes(const RunLanes& lanes,
+                                                                           __m256i v0, __m256i v1,
+                                                                           __m256i half) {
+    return _mm256_srai_epi16(
+        _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(v0, GROUP_SHIFT), half),
+                         _mm256_mullo_epi16(_mm256_sub_epi16(v1, v0), lanes.k2)),
+        GROUP_SHIFT);
+}
+
+// Places and shades of one layer for the eight pixels of a group.
+struct LayerLanes {
+    __m256i place, shade;
+};
+
+// What a group shows given its layers: each takes the pixels still open
+// that it has paper for; what lies under is read only where none has.
+template <bool TWO>
+__attribute__((target("avx2"), always_inline)) inline void storeGroup(const RunLanes& lanes,
+                                                                      const TableRun& run, int i,
+                                                                      const LayerLanes& first,
+                                                                      const LayerLanes& second) {
+    __m256i on;
+    __m256i result = paperLanes(lanes, first.place, first.shade, lanes.minusOne, on);
+    __m256i open = _mm256_andnot_si256(on, lanes.minusOne);
+    if (TWO && !_mm256_testz_si256(open, open)) {
+        const __m256i more = paperLanes(lanes, second.place, second.shade, open, on);
+        result = _mm256_blendv_epi8(result, more, on);
+        open = _mm256_andnot_si256(on, open);
+    }
+    if (!_mm256_testz_si256(open, open)) {
+        result = _mm256_blendv_epi8(
+            result, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.under + i)), open);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i), result);
+}
+
+// A group near the rim, where the paper moves too fast to interpolate: each
+// pixel's layers looked up at its own step, as the plain loop does. False
+// (nothing written) where an entry lies beyond the lanes.
+template <bool TWO>
+__attribute__((target("avx2"))) bool rimGroup(const RunLanes& lanes, const TableRun& run, int i,
+                                              __m256i columnRow) {
+    const __m256i q = _mm256_sub_epi32(
+        _mm256_set1_epi32(run.q),
+        _mm256_mullo_epi32(
+            _mm256_set1_epi32(run.qStep),
+            _mm256_add_epi32(_mm256_set1_epi32(i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7))));
+    const __m256i step = _mm256_min_epi32(
+        _mm256_max_epi32(_mm256_srai_epi32(q, 16), _mm256_set1_epi32(run.firstStep)),
+        _mm256_set1_epi32(run.lastStep));
+    const __m256i far = _mm256_set1_epi32(FAR_PLACE);
+    LayerLanes layers[2] = {};
+    for (int l = 0; l < (TWO ? 2 : 1); ++l) {
+        const PaperLayer& layer = l == 0 ? run.first : *run.second;
+        const __m256i xy = _mm256_i32gather_epi32(layer.xy, step, 4);
+        if (!_mm256_testz_si256(_mm256_cmpeq_epi32(xy, far), lanes.minusOne)) {
+            return false;
+        }
+        layers[l] = {_mm256_add_epi16(columnRow, xy),
+                     _mm256_i32gather_epi32(reinterpret_cast<const int*>(layer.shade), step, 4)};
+    }
+    storeGroup<TWO>(lanes, run, i, layers[0], layers[1]);
+    return true;
+}
+
+// tableRunFast for runs of one layer (TWO false) or two.
+template <bool TWO>
+__attribute__((target("avx2"))) void tableRunLanes(const TableRun& run) {
+    const RunLanes lanes = runLanes(run);
+    const __m256i zero = _mm256_setzero_si256();
+    // Column and row of each pixel of the group on the page.
+    __m256i columnRow = _mm256_add_epi32(
+        _mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(run.column) |
+                                           static_cast<std::uint32_t>(run.row) << 16)),
+        _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const __m256i groupStep = _mm256_set1_epi32(TABLE_GROUP);
+    const PaperLayer& first = run.first;
+    const PaperLayer& second = TWO ? *run.second : run.first;
+    // The end of a group is the start of the next.
+    int step = tableStep(run, 0);
+    std::int32_t a0 = first.xy[step];
+    std::int32_t b0 = second.xy[step];
+    __m256i aPlace0 = _mm256_set1_epi32(a0);
+    __m256i aShade0 = _mm256_set1_epi32(static_cast<int>(first.shade[step]));
+    __m256i bPlace0 = _mm256_set1_epi32(b0);
+    __m256i bShade0 = _mm256_set1_epi32(static_cast<int>(second.shade[step]));
+    int i = 0;
+    for (; i + TABLE_GROUP <= run.count;
+         i += TABLE_GROUP, columnRow = _mm256_add_epi32(columnRow, groupStep)) {
+        step = tableStep(run, i + TABLE_GROUP);
+        const std::int32_t a1 = first.xy[step];
+        const std::int32_t b1 = TWO ? second.xy[step] : 0;
+        const __m256i aPlace1 = _mm256_set1_epi32(a1);
+        const __m256i aShade1 = _mm256_set1_epi32(static_cast<int>(first.shade[step]));
+        const __m256i bPlace1 = TWO ? _mm256_set1_epi32(b1) : zero;
+        const __m256i bShade1 =
+            TWO ? _mm256_set1_epi32(static_cast<int>(second.shade[step])) : zero;
+        if (groupInLanes(a0, a1) && (!TWO || groupInLanes(b0, b1))) {
+            const LayerLanes firstLanes{
+                _mm256_add_epi16(columnRow, betweenLanes(lanes, aPlace0, aPlace1, lanes.half)),
+                betweenLanes(lanes, aShade0, aShade1, zero)};
+            LayerLanes secondLanes{zero, zero};
+            if (TWO) {
+                secondLanes = {
+                    _mm256_add_epi16(columnRow, betweenLanes(lanes, bPlace0, bPlace1, lanes.half)),
+                    betweenLanes(lanes, bShade0, bShade1, zero)};
+            }
+            storeGroup<TWO>(lanes, run, i, firstLanes, secondLanes);
+        } else if (!rimGroup<TWO>(lanes, run, i, columnRow)) {
+            tableGroupPlain(run, i, TABLE_GROUP);
+        }
+        a0 = a1;
+        b0 = b1;
+        aPlace0 = aPlace1;
+        aShade0 = aShade1;
+        bPlace0 = bPlace1;
+        bShade0 = bShade1;
+    }
+    if (i < run.count) {
+        tableGroupPlain(run, i, run.count - i);
+    }
 }
 
 }  // namespace
 
-__attribute__((target("avx2"))) void tableRunFast(const TableRun& run) {
+void tableRunFast(const TableRun& run) {
+    if (run.count < TABLE_GROUP) {
+        tableGroupPlain(run, 0, run.count);
+    } else if (run.second != nullptr) {
+        tableRunLanes<true>(run);
+    } else {
+        tableRunLanes<false>(run);
+    }
+}
+
+__attribute__((target("avx2"))) void shadowRunFast(const ShadowRun& run) {
+    const ShadeLanes shading = shadeLanes();
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i minusOne = _mm256_set1_epi32(-1);
-    const __m256i width = _mm256_set1_epi32(run.pageWidth);
-    const __m256i height = _mm256_set1_epi32(run.pageHeight);
-    const __m256i stride = _mm256_set1_epi32(run.stride);
-    const __m256i noShade = _mm256_set1_epi32(static_cast<int>(NO_SHADE));
-    const auto* paper = reinterpret_cast<const int*>(run.paper);
+    __m256i q = _mm256_sub_epi32(_mm256_set1_epi32(run.q),
+                                 _mm256_mullo_epi32(_mm256_set1_epi32(run.qStep), lanes));
+    const __m256i qStep8 = _mm256_set1_epi32(8 * run.qStep);
+    const __m256i firstStep = _mm256_set1_epi32(run.firstStep);
+    const __m256i lastStep = _mm256_set1_epi32(run.lastStep);
+    const __m256i depth = _mm256_set1_epi32(run.depth);
+    const __m256i full = _mm256_set1_epi32(256);
+    const __m128i shift = _mm_cvtsi32_si128(run.shift);
     int i = 0;
-    for (; i + TABLE_GROUP <= run.count; i += TABLE_GROUP) {
-        GroupEnds ends[2]{};
-        if (!tableGroup(run, i, ends[0], ends[1])) {
-            tableGroupPlain(run, i, TABLE_GROUP);
-            continue;
-        }
-        // Each layer takes the pixels still without paper that it covers;
-        // the others keep what they have, shaded by nothing.
-        const __m256i column = _mm256_add_epi32(_mm256_set1_epi32(run.column + i), lanes);
-        const __m256i row = _mm256_set1_epi32(run.row);
-        // What lies under is read only where no layer has paper: mostly
-        // nowhere, and it is a stream of its own the processor would wait on.
-        __m256i result = _mm256_setzero_si256();
-        __m256i open = minusOne;
-        const int layerCount = run.second != nullptr ? 2 : 1;
-        for (int l = 0; l < layerCount; ++l) {
-            const GroupEnds& e = ends[l];
-            const __m256i x =
-                _mm256_add_epi32(column, between8(lanes, e.x0, e.dx, TABLE_GROUP / 2));
-            const __m256i y = _mm256_add_epi32(row, between8(lanes, e.y0, e.dy, TABLE_GROUP / 2));
-            const __m256i on = _mm256_and_si256(
-                open, _mm256_and_si256(_mm256_and_si256(_mm256_cmpgt_epi32(x, minusOne),
-                                                        _mm256_cmpgt_epi32(width, x)),
-                                       _mm256_and_si256(_mm256_cmpgt_epi32(y, minusOne),
-                                                        _mm256_cmpgt_epi32(height, y))));
-            const __m256i place = _mm256_add_epi32(_mm256_mullo_epi32(y, stride), x);
-            const __m256i p = _mm256_mask_i32gather_epi32(result, paper, place, on, 4);
-            const __m256i shade =
-                _mm256_or_si256(between8(lanes, e.mul0, e.dmul, 0),
-                                _mm256_slli_epi32(between8(lanes, e.add0, e.dadd, 0), 16));
-            result = shadeLanes(p, _mm256_blendv_epi8(noShade, shade, on));
-            open = _mm256_andnot_si256(on, open);
-            if (_mm256_testz_si256(open, open)) {
-                break;
-            }
-        }
-        if (!_mm256_testz_si256(open, open)) {
-            result = _mm256_blendv_epi8(
-                result, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.under + i)), open);
-        }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i), result);
+    for (; i + 8 <= run.count; i += 8, q = _mm256_sub_epi32(q, qStep8)) {
+        const __m256i step =
+            _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(q, 16), firstStep), lastStep);
+        const __m256i g = _mm256_sub_epi32(lastStep, step);
+        // The packed shade: mul alone, nothing added.
+        const __m256i mul = _mm256_sub_epi32(
+            full, _mm256_sra_epi32(_mm256_mullo_epi32(_mm256_mullo_epi32(g, g), depth), shift));
+        const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.under + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i), shadeEight(shading, p, mul));
     }
     if (i < run.count) {
-        tableGroupPlain(run, i, run.count - i);
+        ShadowRun rest = run;
+        rest.out += i;
+        rest.under += i;
+        rest.count -= i;
+        rest.q = static_cast<std::int32_t>(std::int64_t{run.q} - std::int64_t{i} * run.qStep);
+        shadowRunPlain(rest);
     }
 }
 
@@ -247,6 +421,7 @@ __attribute__((target("avx2"))) void lineRunFast(const LineRun& run) {
     __m256i y =
         _mm256_setr_epi64x(run.y, run.y + run.yStep, run.y + 2 * run.yStep, run.y + 3 * run.yStep);
     const __m256i stride = _mm256_set1_epi64x(run.stride);
+    const ShadeLanes shading = shadeLanes();
     const __m256i shade = _mm256_set1_epi32(static_cast<int>(run.shade));
     const auto* paper = reinterpret_cast<const int*>(run.paper);
     int i = 0;
@@ -258,7 +433,7 @@ __attribute__((target("avx2"))) void lineRunFast(const LineRun& run) {
         x = _mm256_add_epi64(x, xStep4);
         y = _mm256_add_epi64(y, yStep4);
         const __m256i p = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i), shadeLanes(p, shade));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i), shadeEight(shading, p, shade));
     }
     if (i < run.count) {
         LineRun rest = run;
@@ -278,6 +453,10 @@ bool paperRunsHaveFastPath() {
 
 void tableRunFast(const TableRun& run) {
     tableRunPlain(run);
+}
+
+void shadowRunFast(const ShadowRun& run) {
+    shadowRunPlain(run);
 }
 
 void lineRunFast(const LineRun& run) {
