@@ -260,11 +260,21 @@ struct LayerLanes {
     __m256i place, shade;
 };
 
+// The pixels of a table run the fast loop works on: where they go, what
+// lies under them, the lanes of the group that belong to the run (all but
+// at its end) and the table's layers.
+struct GroupTarget {
+    Pixel* out;
+    const Pixel* under;
+    bool whole;    // all eight lanes belong to the run
+    __m256i keep;  // the lanes that do, when not whole
+};
+
 // What a group shows given its layers: each takes the pixels still open
 // that it has paper for; what lies under is read only where none has.
 template <bool TWO>
 __attribute__((target("avx2"), always_inline)) inline void storeGroup(const RunLanes& lanes,
-                                                                      const TableRun& run, int i,
+                                                                      const GroupTarget& target,
                                                                       const LayerLanes& first,
                                                                       const LayerLanes& second) {
     __m256i on;
@@ -275,26 +285,33 @@ __attribute__((target("avx2"), always_inline)) inline void storeGroup(const RunL
         result = _mm256_blendv_epi8(result, more, on);
         open = _mm256_andnot_si256(on, open);
     }
-    if (!_mm256_testz_si256(open, open)) {
-        result = _mm256_blendv_epi8(
-            result, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.under + i)), open);
+    if (target.whole) {
+        if (!_mm256_testz_si256(open, open)) {
+            result = _mm256_blendv_epi8(
+                result, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target.under)), open);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target.out), result);
+        return;
     }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i), result);
+    const auto* under = reinterpret_cast<const int*>(target.under);
+    result = _mm256_blendv_epi8(
+        result, _mm256_maskload_epi32(under, _mm256_and_si256(open, target.keep)), open);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(target.out), target.keep, result);
 }
 
 // A group near the rim, where the paper moves too fast to interpolate: each
-// pixel's layers looked up at its own step, as the plain loop does. False
-// (nothing written) where an entry lies beyond the lanes.
+// pixel's layers looked up at its own step (q is the group's first pixel's,
+// which the lanes step on by qStep), as the plain loop does. False (nothing
+// written) where an entry lies beyond the lanes.
 template <bool TWO>
-__attribute__((target("avx2"))) bool rimGroup(const RunLanes& lanes, const TableRun& run, int i,
+__attribute__((target("avx2"))) bool rimGroup(const RunLanes& lanes, const TableRun& run,
+                                              const GroupTarget& target, std::int32_t q,
                                               __m256i columnRow) {
-    const __m256i q = _mm256_sub_epi32(
-        _mm256_set1_epi32(run.q),
-        _mm256_mullo_epi32(
-            _mm256_set1_epi32(run.qStep),
-            _mm256_add_epi32(_mm256_set1_epi32(i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7))));
+    const __m256i qLanes = _mm256_sub_epi32(
+        _mm256_set1_epi32(q), _mm256_mullo_epi32(_mm256_set1_epi32(run.qStep),
+                                                 _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
     const __m256i step = _mm256_min_epi32(
-        _mm256_max_epi32(_mm256_srai_epi32(q, 16), _mm256_set1_epi32(run.firstStep)),
+        _mm256_max_epi32(_mm256_srai_epi32(qLanes, 16), _mm256_set1_epi32(run.firstStep)),
         _mm256_set1_epi32(run.lastStep));
     const __m256i far = _mm256_set1_epi32(FAR_PLACE);
     LayerLanes layers[2] = {};
@@ -307,7 +324,7 @@ __attribute__((target("avx2"))) bool rimGroup(const RunLanes& lanes, const Table
         layers[l] = {_mm256_add_epi16(columnRow, xy),
                      _mm256_i32gather_epi32(reinterpret_cast<const int*>(layer.shade), step, 4)};
     }
-    storeGroup<TWO>(lanes, run, i, layers[0], layers[1]);
+    storeGroup<TWO>(lanes, target, layers[0], layers[1]);
     return true;
 }
 
@@ -316,33 +333,45 @@ template <bool TWO>
 __attribute__((target("avx2"))) void tableRunLanes(const TableRun& run) {
     const RunLanes lanes = runLanes(run);
     const __m256i zero = _mm256_setzero_si256();
+    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     // Column and row of each pixel of the group on the page.
     __m256i columnRow = _mm256_add_epi32(
         _mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(run.column) |
                                            static_cast<std::uint32_t>(run.row) << 16)),
-        _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        laneIndex);
     const __m256i groupStep = _mm256_set1_epi32(TABLE_GROUP);
-    const PaperLayer& first = run.first;
-    const PaperLayer& second = TWO ? *run.second : run.first;
-    // The end of a group is the start of the next.
-    int step = tableStep(run, 0);
-    std::int32_t a0 = first.xy[step];
-    std::int32_t b0 = second.xy[step];
+    // The run's fields as locals: the stores below may not change them.
+    Pixel* const out = run.out;
+    const Pixel* const under = run.under;
+    const int count = run.count;
+    const std::int64_t groupQ = std::int64_t{TABLE_GROUP} * run.qStep;
+    const int firstStep = run.firstStep;
+    const int lastStep = run.lastStep;
+    const std::int32_t* const aPlaces = run.first.xy;
+    const PackedShade* const aShades = run.first.shade;
+    const std::int32_t* const bPlaces = TWO ? run.second->xy : aPlaces;
+    const PackedShade* const bShades = TWO ? run.second->shade : aShades;
+    // q of the group's first pixel; the end of a group is the start of the next.
+    std::int64_t q = run.q;
+    int step = std::clamp(static_cast<int>(q >> 16), firstStep, lastStep);
+    std::int32_t a0 = aPlaces[step];
+    std::int32_t b0 = bPlaces[step];
     __m256i aPlace0 = _mm256_set1_epi32(a0);
-    __m256i aShade0 = _mm256_set1_epi32(static_cast<int>(first.shade[step]));
+    __m256i aShade0 = _mm256_set1_epi32(static_cast<int>(aShades[step]));
     __m256i bPlace0 = _mm256_set1_epi32(b0);
-    __m256i bShade0 = _mm256_set1_epi32(static_cast<int>(second.shade[step]));
-    int i = 0;
-    for (; i + TABLE_GROUP <= run.count;
-         i += TABLE_GROUP, columnRow = _mm256_add_epi32(columnRow, groupStep)) {
-        step = tableStep(run, i + TABLE_GROUP);
-        const std::int32_t a1 = first.xy[step];
-        const std::int32_t b1 = TWO ? second.xy[step] : 0;
+    __m256i bShade0 = _mm256_set1_epi32(static_cast<int>(bShades[step]));
+    for (int i = 0; i < count;
+         i += TABLE_GROUP, q -= groupQ, columnRow = _mm256_add_epi32(columnRow, groupStep)) {
+        step = std::clamp(static_cast<int>((q - groupQ) >> 16), firstStep, lastStep);
+        const std::int32_t a1 = aPlaces[step];
+        const std::int32_t b1 = TWO ? bPlaces[step] : 0;
         const __m256i aPlace1 = _mm256_set1_epi32(a1);
-        const __m256i aShade1 = _mm256_set1_epi32(static_cast<int>(first.shade[step]));
+        const __m256i aShade1 = _mm256_set1_epi32(static_cast<int>(aShades[step]));
         const __m256i bPlace1 = TWO ? _mm256_set1_epi32(b1) : zero;
-        const __m256i bShade1 =
-            TWO ? _mm256_set1_epi32(static_cast<int>(second.shade[step])) : zero;
+        const __m256i bShade1 = TWO ? _mm256_set1_epi32(static_cast<int>(bShades[step])) : zero;
+        const int left = count - i;
+        const GroupTarget target{out + i, under + i, left >= TABLE_GROUP,
+                                 _mm256_cmpgt_epi32(_mm256_set1_epi32(left), laneIndex)};
         if (groupInLanes(a0, a1) && (!TWO || groupInLanes(b0, b1))) {
             const LayerLanes firstLanes{
                 _mm256_add_epi16(columnRow, betweenLanes(lanes, aPlace0, aPlace1, lanes.half)),
@@ -353,9 +382,9 @@ __attribute__((target("avx2"))) void tableRunLanes(const TableRun& run) {
                     _mm256_add_epi16(columnRow, betweenLanes(lanes, bPlace0, bPlace1, lanes.half)),
                     betweenLanes(lanes, bShade0, bShade1, zero)};
             }
-            storeGroup<TWO>(lanes, run, i, firstLanes, secondLanes);
-        } else if (!rimGroup<TWO>(lanes, run, i, columnRow)) {
-            tableGroupPlain(run, i, TABLE_GROUP);
+            storeGroup<TWO>(lanes, target, firstLanes, secondLanes);
+        } else if (!rimGroup<TWO>(lanes, run, target, static_cast<std::int32_t>(q), columnRow)) {
+            tableGroupPlain(run, i, std::min(left, TABLE_GROUP));
         }
         a0 = a1;
         b0 = b1;
@@ -364,17 +393,12 @@ __attribute__((target("avx2"))) void tableRunLanes(const TableRun& run) {
         bPlace0 = bPlace1;
         bShade0 = bShade1;
     }
-    if (i < run.count) {
-        tableGroupPlain(run, i, run.count - i);
-    }
 }
 
 }  // namespace
 
 void tableRunFast(const TableRun& run) {
-    if (run.count < TABLE_GROUP) {
-        tableGroupPlain(run, 0, run.count);
-    } else if (run.second != nullptr) {
+    if (run.second != nullptr) {
         tableRunLanes<true>(run);
     } else {
         tableRunLanes<false>(run);
