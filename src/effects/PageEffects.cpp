@@ -206,6 +206,7 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         bend_ = buildBend(fold_, flatBack_);
         tops_.resize(bend_.size());
         insides_.resize(bend_.size());
+        fillShades();
         fast_ = !plainOnly_ && paperRunsHaveFastPath() && w <= FAST_SIDE && h <= FAST_SIDE;
         rows_.resize(ROW_AHEAD_SLOTS);
         if (wholeUse_) {
@@ -308,26 +309,40 @@ PaperLayer PageEffect::LayerSteps::layer() const {
     return {x.data() + zero, y.data() + zero, shade.data() + zero, xy.data() + zero};
 }
 
-void PageEffect::fillSteps(const Page& page, const Bend& bend) {
-    // NO_PAPER where there is none, which no bounds check passes.
-    const auto offset = [&](std::int32_t tau, std::int64_t unit) {
-        if (tau < 0) {
-            return NO_PAPER;
+void PageEffect::fillShades() {
+    // The shades and where there is no paper at all stay the same all
+    // through a use; the inside has none before the bend.
+    for (std::size_t i = 0; i < bend_.size(); ++i) {
+        for (auto [steps, layer] : {std::pair{&tops_, bend_[i].top}, {&insides_, bend_[i].inside}}) {
+            steps->shade[i] = packShade(layer.mul, layer.add);
+            if (layer.tau < 0) {
+                steps->x[i] = NO_PAPER;
+                steps->y[i] = NO_PAPER;
+                steps->xy[i] = packPlace(NO_PAPER, NO_PAPER);
+            }
         }
+    }
+}
+
+void PageEffect::fillSteps(const Page& page, const Bend& bend) {
+    const auto fill = [&](LayerSteps& steps, std::size_t i, std::int32_t tau) {
         const std::int64_t t = (bend.r * tau) >> 16;
-        return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
+        const auto x = static_cast<std::int32_t>((ONE / 2 - ((t * page.ux) >> 16)) >> 16);
+        const auto y = static_cast<std::int32_t>((ONE / 2 - ((t * page.uy) >> 16)) >> 16);
+        steps.x[i] = x;
+        steps.y[i] = y;
+        steps.xy[i] = packPlace(x, y);
     };
-    const auto fill = [&](LayerSteps& steps, std::size_t i, const Layer& layer) {
-        steps.x[i] = offset(layer.tau, page.ux);
-        steps.y[i] = offset(layer.tau, page.uy);
-        steps.shade[i] = packShade(layer.mul, layer.add);
-        steps.xy[i] = packPlace(steps.x[i], steps.y[i]);
-    };
-    // Past the rim the shadow has its own, straight-line reach.
-    const std::size_t count = FIRST_SHADOW_STEP - BEND_FIRST_Q * BEND_STEPS;
-    for (std::size_t i = 0; i < count; ++i) {
-        fill(tops_, i, bend_[i].top);
-        fill(insides_, i, bend_[i].inside);
+    // Only the steps the runs read: the bend's, and a roll's front (a
+    // curl's flap is a straight line). The shadow has its own reach.
+    constexpr std::size_t zero = -BEND_FIRST_Q * BEND_STEPS;
+    const std::size_t first = fold_ == Fold::Roll ? 0 : zero;
+    for (std::size_t i = first; i < zero; ++i) {
+        fill(tops_, i, bend_[i].top.tau);
+    }
+    for (std::size_t i = zero; i <= zero + BEND_STEPS; ++i) {
+        fill(tops_, i, bend_[i].top.tau);
+        fill(insides_, i, bend_[i].inside.tau);
     }
 }
 

@@ -103,6 +103,7 @@ class PageEffect final : public PictureEffect {
 
     Bend bendAt(const Page& page, std::int64_t progress) const;
     void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress);
+    void fillShades();  // the parts of the layers that Begin fills
     void fillSteps(const Page& page, const Bend& bend);
     RowParts rowParts(const Page& page, const Bend& bend, std::int64_t frontEnd, int y) const;
     void prefetchActive(const PictureFrameBlock& block, const RowParts& row, int y) const;
