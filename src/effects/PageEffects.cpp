@@ -313,7 +313,8 @@ void PageEffect::fillShades() {
     // The shades and where there is no paper at all stay the same all
     // through a use; the inside has none before the bend.
     for (std::size_t i = 0; i < bend_.size(); ++i) {
-        for (auto [steps, layer] : {std::pair{&tops_, bend_[i].top}, {&insides_, bend_[i].inside}}) {
+        for (auto [steps, layer] :
+             {std::pair{&tops_, bend_[i].top}, {&insides_, bend_[i].inside}}) {
             steps->shade[i] = packShade(layer.mul, layer.add);
             if (layer.tau < 0) {
                 steps->x[i] = NO_PAPER;

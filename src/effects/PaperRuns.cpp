@@ -416,24 +416,25 @@ __attribute__((target("avx2"))) void shadowRunFast(const ShadowRun& run) {
     const __m256i depth = _mm256_set1_epi32(run.depth);
     const __m256i full = _mm256_set1_epi32(256);
     const __m128i shift = _mm_cvtsi32_si128(run.shift);
-    int i = 0;
-    for (; i + 8 <= run.count; i += 8, q = _mm256_sub_epi32(q, qStep8)) {
+    for (int i = 0; i < run.count; i += 8, q = _mm256_sub_epi32(q, qStep8)) {
         const __m256i step =
             _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(q, 16), firstStep), lastStep);
         const __m256i g = _mm256_sub_epi32(lastStep, step);
         // The packed shade: mul alone, nothing added.
         const __m256i mul = _mm256_sub_epi32(
             full, _mm256_sra_epi32(_mm256_mullo_epi32(_mm256_mullo_epi32(g, g), depth), shift));
-        const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.under + i));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i), shadeEight(shading, p, mul));
-    }
-    if (i < run.count) {
-        ShadowRun rest = run;
-        rest.out += i;
-        rest.under += i;
-        rest.count -= i;
-        rest.q = static_cast<std::int32_t>(std::int64_t{run.q} - std::int64_t{i} * run.qStep);
-        shadowRunPlain(rest);
+        if (run.count - i >= 8) {
+            const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(run.under + i));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(run.out + i),
+                                shadeEight(shading, p, mul));
+        } else {
+            // The end of the run: only its own lanes.
+            const __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(run.count - i), lanes);
+            const __m256i p =
+                _mm256_maskload_epi32(reinterpret_cast<const int*>(run.under + i), keep);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(run.out + i), keep,
+                                   shadeEight(shading, p, mul));
+        }
     }
 }
 
