@@ -215,6 +215,7 @@ struct RunLanes {
     __m256i oneStride;  // 16-bit halves: 1 and the row length, for places in the picture
     __m256i half;       // rounding of interpolated places
     __m256i minusOne;
+    __m256i index;  // 0 to 7
     ShadeLanes shading;
     const int* paper;
 };
@@ -226,6 +227,7 @@ __attribute__((target("avx2"))) RunLanes runLanes(const TableRun& run) {
             _mm256_set1_epi32(static_cast<int>(1u | static_cast<std::uint32_t>(run.stride) << 16)),
             _mm256_set1_epi16(TABLE_GROUP / 2),
             _mm256_set1_epi32(-1),
+            _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7),
             shadeLanes(),
             reinterpret_cast<const int*>(run.paper)};
 }
@@ -266,26 +268,59 @@ struct LayerLanes {
 struct GroupTarget {
     Pixel* out;
     const Pixel* under;
-    bool whole;    // all eight lanes belong to the run
-    __m256i keep;  // the lanes that do, when not whole
+    int left;  // pixels of the run from the group's first on: all eight lanes belong to it from 8
 };
 
+// A layer's group ends for the eight groups of a block, in 16-bit halves:
+// place (times 8, rounded) and shade (times 8) at each group's first pixel,
+// and their change over the group.
+struct BlockLayer {
+    __m256i placeBase, placeChange, shadeBase, shadeChange;
+};
+
+// Group g of a block (g in all lanes) at its pixels.
+struct BlockGroup {
+    const BlockLayer& layer;
+    __m256i g;
+    __m256i columnRow;
+};
+
+__attribute__((target("avx2"), always_inline)) inline LayerLanes layerOf(const RunLanes& lanes,
+                                                                         const BlockGroup& group) {
+    const auto at = [&](__m256i base, __m256i change) __attribute__((target("avx2"))) {
+        return _mm256_srai_epi16(
+            _mm256_add_epi16(
+                _mm256_permutevar8x32_epi32(base, group.g),
+                _mm256_mullo_epi16(_mm256_permutevar8x32_epi32(change, group.g), lanes.k2)),
+            GROUP_SHIFT);
+    };
+    return {_mm256_add_epi16(group.columnRow, at(group.layer.placeBase, group.layer.placeChange)),
+            at(group.layer.shadeBase, group.layer.shadeChange)};
+}
+
+__attribute__((target("avx2"), always_inline)) inline LayerLanes layerOf(const RunLanes&,
+                                                                         const LayerLanes& layer) {
+    return layer;
+}
+
 // What a group shows given its layers: each takes the pixels still open
-// that it has paper for; what lies under is read only where none has.
-template <bool TWO>
+// that it has paper for; what lies under is read only where none has. The
+// second layer (TWO) is made only where the first leaves pixels open.
+template <bool TWO, typename Second>
 __attribute__((target("avx2"), always_inline)) inline void storeGroup(const RunLanes& lanes,
                                                                       const GroupTarget& target,
                                                                       const LayerLanes& first,
-                                                                      const LayerLanes& second) {
+                                                                      const Second& second) {
     __m256i on;
     __m256i result = paperLanes(lanes, first.place, first.shade, lanes.minusOne, on);
     __m256i open = _mm256_andnot_si256(on, lanes.minusOne);
     if (TWO && !_mm256_testz_si256(open, open)) {
-        const __m256i more = paperLanes(lanes, second.place, second.shade, open, on);
+        const LayerLanes layer = layerOf(lanes, second);
+        const __m256i more = paperLanes(lanes, layer.place, layer.shade, open, on);
         result = _mm256_blendv_epi8(result, more, on);
         open = _mm256_andnot_si256(on, open);
     }
-    if (target.whole) {
+    if (target.left >= TABLE_GROUP) {
         if (!_mm256_testz_si256(open, open)) {
             result = _mm256_blendv_epi8(
                 result, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(target.under)), open);
@@ -293,10 +328,11 @@ __attribute__((target("avx2"), always_inline)) inline void storeGroup(const RunL
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(target.out), result);
         return;
     }
+    const __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(target.left), lanes.index);
     const auto* under = reinterpret_cast<const int*>(target.under);
-    result = _mm256_blendv_epi8(
-        result, _mm256_maskload_epi32(under, _mm256_and_si256(open, target.keep)), open);
-    _mm256_maskstore_epi32(reinterpret_cast<int*>(target.out), target.keep, result);
+    result = _mm256_blendv_epi8(result, _mm256_maskload_epi32(under, _mm256_and_si256(open, keep)),
+                                open);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(target.out), keep, result);
 }
 
 // A group near the rim, where the paper moves too fast to interpolate: each
@@ -328,70 +364,92 @@ __attribute__((target("avx2"))) bool rimGroup(const RunLanes& lanes, const Table
     return true;
 }
 
-// tableRunFast for runs of one layer (TWO false) or two.
+// The group ends of a layer for a block of eight groups, from the table's
+// entries at the groups' last steps (`end`) and the step before the block
+// (`before`); which groups the lanes take (their ends close enough and
+// within reach) in `fits`.
+__attribute__((target("avx2"), always_inline)) inline BlockLayer blockLayer(
+    const RunLanes& lanes, const std::int32_t* places, const PackedShade* shades, __m256i end,
+    int before, __m256i& fits) {
+    const __m256i previous = _mm256_setr_epi32(7, 0, 1, 2, 3, 4, 5, 6);
+    const auto* shadeWords = reinterpret_cast<const int*>(shades);
+    const __m256i place1 = _mm256_i32gather_epi32(places, end, 4);
+    const __m256i shade1 = _mm256_i32gather_epi32(shadeWords, end, 4);
+    const __m256i place0 = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(place1, previous),
+                                              _mm256_set1_epi32(places[before]), 1);
+    const __m256i shade0 = _mm256_blend_epi32(_mm256_permutevar8x32_epi32(shade1, previous),
+                                              _mm256_set1_epi32(shadeWords[before]), 1);
+    const __m256i placeChange = _mm256_sub_epi16(place1, place0);
+    // As groupInLanes: no FAR_PLACE at either end, x and y within reach.
+    const __m256i far = _mm256_set1_epi32(FAR_PLACE);
+    const __m256i near =
+        _mm256_cmpgt_epi16(_mm256_set1_epi16(GROUP_REACH + 1), _mm256_abs_epi16(placeChange));
+    fits = _mm256_and_si256(
+        fits, _mm256_andnot_si256(
+                  _mm256_or_si256(_mm256_cmpeq_epi32(place0, far), _mm256_cmpeq_epi32(place1, far)),
+                  _mm256_cmpeq_epi32(near, lanes.minusOne)));
+    return {_mm256_add_epi16(_mm256_slli_epi16(place0, GROUP_SHIFT), lanes.half), placeChange,
+            _mm256_slli_epi16(shade0, GROUP_SHIFT), _mm256_sub_epi16(shade1, shade0)};
+}
+
+// tableRunFast for runs of one layer (TWO false) or two, in blocks of eight
+// groups whose ends are looked up together.
 template <bool TWO>
 __attribute__((target("avx2"))) void tableRunLanes(const TableRun& run) {
     const RunLanes lanes = runLanes(run);
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     // Column and row of each pixel of the group on the page.
     __m256i columnRow = _mm256_add_epi32(
         _mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(run.column) |
                                            static_cast<std::uint32_t>(run.row) << 16)),
-        laneIndex);
+        lanes.index);
     const __m256i groupStep = _mm256_set1_epi32(TABLE_GROUP);
     // The run's fields as locals: the stores below may not change them.
     Pixel* const out = run.out;
     const Pixel* const under = run.under;
     const int count = run.count;
     const std::int64_t groupQ = std::int64_t{TABLE_GROUP} * run.qStep;
-    const int firstStep = run.firstStep;
-    const int lastStep = run.lastStep;
-    const std::int32_t* const aPlaces = run.first.xy;
-    const PackedShade* const aShades = run.first.shade;
-    const std::int32_t* const bPlaces = TWO ? run.second->xy : aPlaces;
-    const PackedShade* const bShades = TWO ? run.second->shade : aShades;
-    // q of the group's first pixel; the end of a group is the start of the next.
+    const __m256i firstStep = _mm256_set1_epi32(run.firstStep);
+    const __m256i lastStep = _mm256_set1_epi32(run.lastStep);
+    // The last steps of a block's groups, q falling by qStep a pixel, in
+    // 32-bit lanes that wrap where q runs on past the run's end: such steps
+    // are only clamped, never shown.
+    const __m256i endQ =
+        _mm256_mullo_epi32(_mm256_add_epi32(lanes.index, _mm256_set1_epi32(1)),
+                           _mm256_set1_epi32(static_cast<std::int32_t>(
+                               static_cast<std::uint32_t>(static_cast<std::uint64_t>(groupQ)))));
+    // q of the block's first pixel; the end of a group is the start of the next.
     std::int64_t q = run.q;
-    int step = std::clamp(static_cast<int>(q >> 16), firstStep, lastStep);
-    std::int32_t a0 = aPlaces[step];
-    std::int32_t b0 = bPlaces[step];
-    __m256i aPlace0 = _mm256_set1_epi32(a0);
-    __m256i aShade0 = _mm256_set1_epi32(static_cast<int>(aShades[step]));
-    __m256i bPlace0 = _mm256_set1_epi32(b0);
-    __m256i bShade0 = _mm256_set1_epi32(static_cast<int>(bShades[step]));
-    for (int i = 0; i < count;
-         i += TABLE_GROUP, q -= groupQ, columnRow = _mm256_add_epi32(columnRow, groupStep)) {
-        step = std::clamp(static_cast<int>((q - groupQ) >> 16), firstStep, lastStep);
-        const std::int32_t a1 = aPlaces[step];
-        const std::int32_t b1 = TWO ? bPlaces[step] : 0;
-        const __m256i aPlace1 = _mm256_set1_epi32(a1);
-        const __m256i aShade1 = _mm256_set1_epi32(static_cast<int>(aShades[step]));
-        const __m256i bPlace1 = TWO ? _mm256_set1_epi32(b1) : zero;
-        const __m256i bShade1 = TWO ? _mm256_set1_epi32(static_cast<int>(bShades[step])) : zero;
-        const int left = count - i;
-        const GroupTarget target{out + i, under + i, left >= TABLE_GROUP,
-                                 _mm256_cmpgt_epi32(_mm256_set1_epi32(left), laneIndex)};
-        if (groupInLanes(a0, a1) && (!TWO || groupInLanes(b0, b1))) {
-            const LayerLanes firstLanes{
-                _mm256_add_epi16(columnRow, betweenLanes(lanes, aPlace0, aPlace1, lanes.half)),
-                betweenLanes(lanes, aShade0, aShade1, zero)};
-            LayerLanes secondLanes{zero, zero};
-            if (TWO) {
-                secondLanes = {
-                    _mm256_add_epi16(columnRow, betweenLanes(lanes, bPlace0, bPlace1, lanes.half)),
-                    betweenLanes(lanes, bShade0, bShade1, zero)};
-            }
-            storeGroup<TWO>(lanes, target, firstLanes, secondLanes);
-        } else if (!rimGroup<TWO>(lanes, run, target, static_cast<std::int32_t>(q), columnRow)) {
-            tableGroupPlain(run, i, std::min(left, TABLE_GROUP));
+    int before = std::clamp(static_cast<int>(q >> 16), run.firstStep, run.lastStep);
+    for (int i = 0; i < count; i += 8 * TABLE_GROUP) {
+        const __m256i end = _mm256_min_epi32(
+            _mm256_max_epi32(
+                _mm256_srai_epi32(
+                    _mm256_sub_epi32(_mm256_set1_epi32(static_cast<std::int32_t>(q)), endQ), 16),
+                firstStep),
+            lastStep);
+        __m256i fitsLanes = lanes.minusOne;
+        const BlockLayer first =
+            blockLayer(lanes, run.first.xy, run.first.shade, end, before, fitsLanes);
+        BlockLayer second = first;
+        if (TWO) {
+            second = blockLayer(lanes, run.second->xy, run.second->shade, end, before, fitsLanes);
         }
-        a0 = a1;
-        b0 = b1;
-        aPlace0 = aPlace1;
-        aShade0 = aShade1;
-        bPlace0 = bPlace1;
-        bShade0 = bShade1;
+        const int fits = _mm256_movemask_ps(_mm256_castsi256_ps(fitsLanes));
+        before = _mm256_extract_epi32(end, 7);
+        const int groups = std::min(8, (count - i + TABLE_GROUP - 1) / TABLE_GROUP);
+        for (int g = 0; g < groups; ++g, columnRow = _mm256_add_epi32(columnRow, groupStep)) {
+            const int at = i + g * TABLE_GROUP;
+            const GroupTarget target{out + at, under + at, count - at};
+            if (fits >> g & 1) {
+                const __m256i lane = _mm256_set1_epi32(g);
+                storeGroup<TWO>(lanes, target, layerOf(lanes, BlockGroup{first, lane, columnRow}),
+                                BlockGroup{second, lane, columnRow});
+            } else if (!rimGroup<TWO>(lanes, run, target, static_cast<std::int32_t>(q - g * groupQ),
+                                      columnRow)) {
+                tableGroupPlain(run, at, std::min(count - at, TABLE_GROUP));
+            }
+        }
+        q -= 8 * groupQ;
     }
 }
 
