@@ -98,7 +98,7 @@ struct LineRun {
 // bend: pixel i, at step clamp((q - i * qStep) >> 16, firstStep, lastStep)
 // of the table, shows under[i] darkened by 256 - (depth * g * g >> shift)
 // (in 1/256), g = lastStep - step: deepest at the bend, gone at lastStep.
-// depth * g * g stays within 1 << shift over the run's steps.
+// (depth * g * g) >> shift never passes 256 over the run's steps.
 struct ShadowRun {
     Pixel* out;
     const Pixel* under;
