@@ -92,7 +92,8 @@ TEST(PaperRuns, FastTableRunsMatchThePlainOnes) {
                 STEPS / r * std::uniform_real_distribution<double>(0.2, 1.0)(random);
             run.qStep =
                 static_cast<std::int32_t>(std::lround((trial % 2 ? 1 : -1) * perPixel * 65536));
-            run.q = std::uniform_int_distribution<std::int32_t>(-STEPS << 16, STEPS << 16)(random);
+            run.q =
+                std::uniform_int_distribution<std::int32_t>(-(STEPS << 16), STEPS << 16)(random);
             if (trial % 3 != 2) {
                 // Across a rim, where the paper moves fastest.
                 const int rim = trial % 4 < 2 ? STEPS : -STEPS;
@@ -131,7 +132,7 @@ TEST(PaperRuns, FastShadowAndLineRunsMatchThePlainOnes) {
         shadow.shift = 18;
         shadow.q =
             std::uniform_int_distribution<std::int32_t>(STEPS << 16, (2 * STEPS) << 16)(random);
-        shadow.qStep = std::uniform_int_distribution<std::int32_t>(-10 << 16, 10 << 16)(random);
+        shadow.qStep = std::uniform_int_distribution<std::int32_t>(-(10 << 16), 10 << 16)(random);
         std::vector<Pixel> fast(static_cast<std::size_t>(count) + 1, 0x12345678);
         std::vector<Pixel> plain = fast;
         shadow.out = fast.data();
