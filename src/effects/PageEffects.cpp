@@ -187,6 +187,7 @@ PageEffect::Page makePage(int x0, int y0, int width, int height, int dx, int dy,
     page.sMin = sMin;
     page.sMax = sMax;
     page.radius = std::max<std::int64_t>(ONE, std::llround(radius * ONE));
+    page.nextColumn = dx != 0 ? static_cast<int>(std::lround(-static_cast<double>(dy) / dx)) : 0;
     return page;
 }
 
@@ -547,6 +548,7 @@ TableRun PageEffect::tableRun(const PictureFrameBlock& block, const Page& page, 
     run.q = static_cast<std::int32_t>(q >> 16);
     run.qStep = static_cast<std::int32_t>(qStep >> 16);
     run.first = tops_.layer();
+    run.nextRow = block.width + page.nextColumn;
     return run;
 }
 

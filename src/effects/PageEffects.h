@@ -69,6 +69,9 @@ class PageEffect final : public PictureEffect {
         std::int64_t ux, uy;        // unit direction, 16.16
         std::int64_t sMin, sMax;    // extent of the rectangle along the direction, 16.16
         std::int64_t radius;        // 16.16: the curl's radius, or the roll's final one
+        // The column shift from a pixel to the one of the next row at the same
+        // distance along the direction, rounded: their paper lies as far apart.
+        int nextColumn;
     };
 
   private:

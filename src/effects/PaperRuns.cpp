@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -433,6 +434,28 @@ __attribute__((target("avx2"))) void tableRunLanes(const TableRun& run) {
         BlockLayer second = first;
         if (TWO) {
             second = blockLayer(lanes, run.second->xy, run.second->shade, end, before, fitsLanes);
+        }
+        {
+            // The paper of a bend lies along a curve across many rows of the
+            // picture, which the processor cannot see coming; the next row
+            // reads the same curve moved by nextRow. Ask for it at the
+            // groups' first pixels (a place off the picture costs a look-up).
+            const __m256i starts =
+                _mm256_add_epi32(_mm256_permutevar8x32_epi32(columnRow, _mm256_setzero_si256()),
+                                 _mm256_slli_epi32(lanes.index, 3));
+            const __m256i ahead = _mm256_add_epi32(
+                _mm256_madd_epi16(
+                    _mm256_add_epi16(starts, _mm256_srai_epi16(first.placeBase, GROUP_SHIFT)),
+                    lanes.oneStride),
+                _mm256_set1_epi32(run.nextRow));
+            alignas(32) std::int32_t places[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(places), ahead);
+            for (const std::int32_t place : places) {
+                __builtin_prefetch(reinterpret_cast<const void*>(
+                    reinterpret_cast<std::uintptr_t>(run.paper) +
+                    static_cast<std::uintptr_t>(static_cast<std::intptr_t>(place)) *
+                        sizeof(Pixel)));
+            }
         }
         const int fits = _mm256_movemask_ps(_mm256_castsi256_ps(fitsLanes));
         before = _mm256_extract_epi32(end, 7);

@@ -80,6 +80,9 @@ struct TableRun {
     int firstStep, lastStep;
     PaperLayer first;
     const PaperLayer* second;
+    // Where the next row's paper at the same step lies from this row's, in
+    // pixels of the picture: the fast loop asks for it ahead.
+    int nextRow;
 };
 
 // A run of `count` pixels showing paper that lies along a straight line:
