@@ -78,12 +78,13 @@ constexpr double AMBIENT = 0.4;
 constexpr double PAPER_WHITE = 0.45;
 constexpr double SPECULAR = 0.5;
 constexpr double SPECULAR_POWER = 24.0;
-// Darkest point of the shadow, right at the bend.
-constexpr double SHADOW_DEPTH = 0.45;
 // How far the shadow reaches behind the bend, in steps of the bend table
-// past q = 1; within the table.
+// past q = 1; within the table. It darkens by SHADOW_DEPTH / 256 right at
+// the bend and fades with the square of the distance to its end.
 constexpr int SHADOW_STEPS = BEND_STEPS / 2;
-constexpr double SHADOW_REACH = static_cast<double>(SHADOW_STEPS) / BEND_STEPS;
+constexpr int SHADOW_DEPTH = 115;
+constexpr int SHADOW_SHIFT = 18;
+static_assert(SHADOW_STEPS * SHADOW_STEPS == 1 << SHADOW_SHIFT);
 
 // The first step of the bend table (q as a step index) of each part of a
 // row; the front's end is the page's own.
@@ -141,12 +142,7 @@ std::vector<PageEffect::BendEntry> buildBend(PageEffect::Fold fold, PageEffect::
         const double q = BEND_FIRST_Q + static_cast<double>(i) / BEND_STEPS;
         PageEffect::BendEntry& entry = bend[static_cast<std::size_t>(i)];
         if (q > 1.0) {
-            const double f = std::max(0.0, 1.0 - (q - 1.0) / SHADOW_REACH);
-            entry.shadowMul =
-                static_cast<std::uint16_t>(std::lround(256.0 * (1.0 - SHADOW_DEPTH * f * f)));
-            // The rim (q = 1) shows the paper that lay r * (pi / 2 - 1) behind it.
-            entry.shadowTau = static_cast<std::int32_t>(std::lround((pi / 2 - q) * ONE));
-            continue;
+            continue;  // the shadow, drawn without the table
         }
         const double z = std::sqrt(std::max(0.0, 1.0 - q * q));
         if (q >= 0.0) {
@@ -191,6 +187,7 @@ PageEffect::Page makePage(int x0, int y0, int width, int height, int dx, int dy,
     page.sMin = sMin;
     page.sMax = sMax;
     page.radius = std::max<std::int64_t>(ONE, std::llround(radius * ONE));
+    page.nextColumn = dx != 0 ? static_cast<int>(std::lround(-static_cast<double>(dy) / dx)) : 0;
     return page;
 }
 
@@ -210,6 +207,7 @@ int PageEffect::begin(const PictureFrameBlock& block) {
         bend_ = buildBend(fold_, flatBack_);
         tops_.resize(bend_.size());
         insides_.resize(bend_.size());
+        fillShades();
         fast_ = !plainOnly_ && paperRunsHaveFastPath() && w <= FAST_SIDE && h <= FAST_SIDE;
         rows_.resize(ROW_AHEAD_SLOTS);
         if (wholeUse_) {
@@ -312,26 +310,41 @@ PaperLayer PageEffect::LayerSteps::layer() const {
     return {x.data() + zero, y.data() + zero, shade.data() + zero, xy.data() + zero};
 }
 
-void PageEffect::fillSteps(const Page& page, const Bend& bend) {
-    // NO_PAPER where there is none, which no bounds check passes.
-    const auto offset = [&](std::int32_t tau, std::int64_t unit) {
-        if (tau < 0) {
-            return NO_PAPER;
+void PageEffect::fillShades() {
+    // The shades and where there is no paper at all stay the same all
+    // through a use; the inside has none before the bend.
+    for (std::size_t i = 0; i < bend_.size(); ++i) {
+        for (auto [steps, layer] :
+             {std::pair{&tops_, bend_[i].top}, {&insides_, bend_[i].inside}}) {
+            steps->shade[i] = packShade(layer.mul, layer.add);
+            if (layer.tau < 0) {
+                steps->x[i] = NO_PAPER;
+                steps->y[i] = NO_PAPER;
+                steps->xy[i] = packPlace(NO_PAPER, NO_PAPER);
+            }
         }
+    }
+}
+
+void PageEffect::fillSteps(const Page& page, const Bend& bend) {
+    const auto fill = [&](LayerSteps& steps, std::size_t i, std::int32_t tau) {
         const std::int64_t t = (bend.r * tau) >> 16;
-        return static_cast<std::int32_t>((ONE / 2 - ((t * unit) >> 16)) >> 16);
+        const auto x = static_cast<std::int32_t>((ONE / 2 - ((t * page.ux) >> 16)) >> 16);
+        const auto y = static_cast<std::int32_t>((ONE / 2 - ((t * page.uy) >> 16)) >> 16);
+        steps.x[i] = x;
+        steps.y[i] = y;
+        steps.xy[i] = packPlace(x, y);
     };
-    const auto fill = [&](LayerSteps& steps, std::size_t i, const Layer& layer) {
-        steps.x[i] = offset(layer.tau, page.ux);
-        steps.y[i] = offset(layer.tau, page.uy);
-        steps.shade[i] = packShade(layer.mul, layer.add);
-        steps.xy[i] = packPlace(steps.x[i], steps.y[i]);
-    };
-    // Past the rim the shadow has its own, straight-line reach.
-    const std::size_t count = FIRST_SHADOW_STEP - BEND_FIRST_Q * BEND_STEPS;
-    for (std::size_t i = 0; i < count; ++i) {
-        fill(tops_, i, bend_[i].top);
-        fill(insides_, i, bend_[i].inside);
+    // Only the steps the runs read: the bend's, and a roll's front (a
+    // curl's flap is a straight line). The shadow has its own reach.
+    constexpr std::size_t zero = -BEND_FIRST_Q * BEND_STEPS;
+    const std::size_t first = fold_ == Fold::Roll ? 0 : zero;
+    for (std::size_t i = first; i < zero; ++i) {
+        fill(tops_, i, bend_[i].top.tau);
+    }
+    for (std::size_t i = zero; i <= zero + BEND_STEPS; ++i) {
+        fill(tops_, i, bend_[i].top.tau);
+        fill(insides_, i, bend_[i].inside.tau);
     }
 }
 
@@ -444,32 +457,6 @@ void PageEffect::drawRow(const PictureFrameBlock& block, const Page& page, const
     }
 }
 
-void PageEffect::drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
-                            int y, int begin, int end) const {
-    const int w = block.width;
-    const Pixel* toRow = rowOf(block.to, w, y);
-    Pixel* out = rowOf(block.out, w, y);
-    const BendEntry* entries = bend_.data() - BEND_FIRST_Q * BEND_STEPS;
-    const std::int64_t qStep = page.ux * bend.qScale;
-    std::int64_t q = (bend.c - y * page.uy) * bend.qScale - begin * qStep;
-    // The rim's paper lay r (pi / 2 - q) = pi r / 2 - (c - s) behind: it
-    // moves by a constant per column (32.32 fixed point, rounded).
-    const std::int64_t t = bend.piR / 2 - bend.c + y * page.uy + begin * page.ux;
-    const std::int64_t half = std::int64_t{1} << 31;
-    std::int64_t sx = (std::int64_t{begin - page.x0} << 32) - t * page.ux + half;
-    std::int64_t sy = (std::int64_t{y - page.y0} << 32) - t * page.uy + half;
-    const std::int64_t sxStep = (std::int64_t{1} << 32) - page.ux * page.ux;
-    const std::int64_t syStep = -page.ux * page.uy;
-    const unsigned pw = static_cast<unsigned>(page.width);
-    const unsigned ph = static_cast<unsigned>(page.height);
-    for (int px = begin; px < end; ++px, q -= qStep, sx += sxStep, sy += syStep) {
-        // No shadow where the rim has no paper.
-        const bool cast =
-            static_cast<unsigned>(sx >> 32) < pw && static_cast<unsigned>(sy >> 32) < ph;
-        out[px] = shadePixel(toRow[px], cast ? packShade(entries[q >> 32].shadowMul, 0) : NO_SHADE);
-    }
-}
-
 namespace {
 
 // The columns [first, second) of a run of `count` pixels at which
@@ -494,6 +481,44 @@ std::pair<std::int64_t, std::int64_t> withinLimit(std::int64_t start, std::int64
 }
 
 }  // namespace
+
+void PageEffect::drawShadow(const PictureFrameBlock& block, const Page& page, const Bend& bend,
+                            int y, int begin, int end) const {
+    const int w = block.width;
+    const Pixel* toRow = rowOf(block.to, w, y);
+    Pixel* out = rowOf(block.out, w, y);
+    // No shadow where the rim has no paper. The rim's paper lay
+    // r (pi / 2 - q) = pi r / 2 - (c - s) behind: it moves by a constant per
+    // column (32.32 fixed point, rounded), and lies on the page along one
+    // stretch of the run.
+    const std::int64_t t = bend.piR / 2 - bend.c + y * page.uy + begin * page.ux;
+    const std::int64_t half = std::int64_t{1} << 31;
+    const std::int64_t sx = (std::int64_t{begin - page.x0} << 32) - t * page.ux + half;
+    const std::int64_t sy = (std::int64_t{y - page.y0} << 32) - t * page.uy + half;
+    const std::int64_t sxStep = (std::int64_t{1} << 32) - page.ux * page.ux;
+    const std::int64_t syStep = -page.ux * page.uy;
+    const std::int64_t count = end - begin;
+    const auto [xFirst, xEnd] = withinLimit(sx, sxStep, page.width, count);
+    const auto [yFirst, yEnd] = withinLimit(sy, syStep, page.height, count);
+    const int first = static_cast<int>(std::min(std::max(xFirst, yFirst), count));
+    const int last = std::max(first, static_cast<int>(std::min(xEnd, yEnd)));
+    copyPixels(out + begin, toRow + begin, first);
+    const std::int64_t qStep = page.ux * bend.qScale;
+    const std::int64_t q = (bend.c - y * page.uy) * bend.qScale - (begin + first) * qStep;
+    ShadowRun run{};
+    run.out = out + begin + first;
+    run.under = toRow + begin + first;
+    run.count = last - first;
+    // In 16.16 steps, as the table runs.
+    run.q = static_cast<std::int32_t>(q >> 16);
+    run.qStep = static_cast<std::int32_t>(qStep >> 16);
+    run.firstStep = FIRST_SHADOW_STEP;
+    run.lastStep = FIRST_TO_STEP;
+    run.depth = SHADOW_DEPTH;
+    run.shift = SHADOW_SHIFT;
+    (fast_ ? shadowRunFast : shadowRunPlain)(run);
+    copyPixels(out + begin + last, toRow + begin + last, count - last);
+}
 
 void PageEffect::drawBend(const PictureFrameBlock& block, const Page& page, const Bend& bend, int y,
                           int begin, int end) const {
@@ -523,6 +548,7 @@ TableRun PageEffect::tableRun(const PictureFrameBlock& block, const Page& page, 
     run.q = static_cast<std::int32_t>(q >> 16);
     run.qStep = static_cast<std::int32_t>(qStep >> 16);
     run.first = tops_.layer();
+    run.nextRow = block.width + page.nextColumn;
     return run;
 }
 

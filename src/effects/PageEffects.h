@@ -61,10 +61,6 @@ class PageEffect final : public PictureEffect {
     struct BendEntry {
         Layer top;     // the outer, upper side of the bend (the paper's back)
         Layer inside;  // the inside of the bend, seen when the top has no paper
-        // On the uncovered picture just behind the bend, where the bend's
-        // rim has paper: the paper it shows lay r * shadowTau behind.
-        std::uint16_t shadowMul = 256;
-        std::int32_t shadowTau = 0;
     };
 
     // One page: a rectangle of the picture peeled on its own.
@@ -73,6 +69,9 @@ class PageEffect final : public PictureEffect {
         std::int64_t ux, uy;        // unit direction, 16.16
         std::int64_t sMin, sMax;    // extent of the rectangle along the direction, 16.16
         std::int64_t radius;        // 16.16: the curl's radius, or the roll's final one
+        // The column shift from a pixel to the one of the next row at the same
+        // distance along the direction, rounded: their paper lies as far apart.
+        int nextColumn;
     };
 
   private:
@@ -107,6 +106,7 @@ class PageEffect final : public PictureEffect {
 
     Bend bendAt(const Page& page, std::int64_t progress) const;
     void drawPage(const PictureFrameBlock& block, const Page& page, std::int64_t progress);
+    void fillShades();  // the parts of the layers that Begin fills
     void fillSteps(const Page& page, const Bend& bend);
     RowParts rowParts(const Page& page, const Bend& bend, std::int64_t frontEnd, int y) const;
     void prefetchActive(const PictureFrameBlock& block, const RowParts& row, int y) const;

@@ -37,17 +37,25 @@ struct PaperLayer {
     const std::int32_t* y;
     const PackedShade* shade;
     // x and y again as the low and high halves of one word, for the fast
-    // loop; pages up to 8192 pixels a side keep them within 16 bits, and
-    // the no-paper mark of 16 bits still falls outside every page.
+    // loops, or FAR_PLACE.
     const std::int32_t* xy;
 };
 
+// The fast loops work on places in 16-bit lanes, eight times as large while
+// they interpolate, so they take places up to this many pixels off.
+inline constexpr int LANE_REACH = 4095;
+
+// PaperLayer::xy of a place beyond LANE_REACH (or of no paper), which the
+// fast loops leave to the plain ones.
+inline constexpr std::int32_t FAR_PLACE = static_cast<std::int32_t>(0x80008000u);
+
 // Packs x and y for PaperLayer::xy.
 constexpr std::int32_t packPlace(std::int32_t x, std::int32_t y) {
-    constexpr std::int32_t LOW = -32768;
-    const auto half = [](std::int32_t v) { return v < LOW ? LOW : v; };
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(half(x)) & 0xFFFFu) |
-           static_cast<std::int32_t>(static_cast<std::uint32_t>(half(y)) << 16);
+    if (x < -LANE_REACH || x > LANE_REACH || y < -LANE_REACH || y > LANE_REACH) {
+        return FAR_PLACE;
+    }
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(x) & 0xFFFFu) |
+                                     static_cast<std::uint32_t>(y) << 16);
 }
 
 // The largest side of a page the fast loops take.
@@ -72,6 +80,9 @@ struct TableRun {
     int firstStep, lastStep;
     PaperLayer first;
     const PaperLayer* second;
+    // Where the next row's paper at the same step lies from this row's, in
+    // pixels of the picture: the fast loop asks for it ahead.
+    int nextRow;
 };
 
 // A run of `count` pixels showing paper that lies along a straight line:
@@ -86,10 +97,32 @@ struct LineRun {
     PackedShade shade;
 };
 
+// A run of `count` pixels of the uncovered picture in the shadow of the
+// bend: pixel i, at step clamp((q - i * qStep) >> 16, firstStep, lastStep)
+// of the table, shows under[i] darkened by 256 - (depth * g * g >> shift)
+// (in 1/256), g = lastStep - step: deepest at the bend, gone at lastStep.
+// (depth * g * g) >> shift never passes 256 over the run's steps.
+struct ShadowRun {
+    Pixel* out;
+    const Pixel* under;
+    int count;
+    std::int32_t q, qStep;  // 16.16 steps
+    int firstStep, lastStep;
+    int depth, shift;
+};
+
+// The shadow's darkening at a step, as ShadowRun describes it.
+inline unsigned shadowMul(const ShadowRun& run, int step) {
+    const int g = run.lastStep - step;
+    return static_cast<unsigned>(256 - ((run.depth * g * g) >> run.shift));
+}
+
 void tableRunPlain(const TableRun& run);
 void tableRunFast(const TableRun& run);
 void lineRunPlain(const LineRun& run);
 void lineRunFast(const LineRun& run);
+void shadowRunPlain(const ShadowRun& run);
+void shadowRunFast(const ShadowRun& run);
 
 // Whether this processor can run the fast versions.
 bool paperRunsHaveFastPath();
