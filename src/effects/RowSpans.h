@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -17,16 +16,14 @@ namespace effects {
 
 // A row made of runs taken from two source rows in place, the same runs in
 // every row of a frame: the many-strip wipes and the side blinds. Runs are
-// found once per frame and must cover the row; each row is then a few
-// unrolled copies per run instead of a library call per run, which dominates
-// when runs are some 40 pixels long, or with AVX2 one pass over both rows.
+// found once per frame; each row is then a few unrolled copies instead of a
+// library call per run, which dominates when runs are some 40 pixels long.
 class RowSpans {
   public:
     // Starts a new frame's split of rows `width` pixels long.
     void reset(int width) {
         width_ = width;
         spans_.clear();
-        select_.assign(static_cast<std::size_t>(width), 0);
     }
 
     // Adds [begin, end) from source 0 or 1; empty runs are dropped and a run
@@ -35,7 +32,6 @@ class RowSpans {
         if (end <= begin) {
             return;
         }
-        std::fill(select_.begin() + begin, select_.begin() + end, source == 0 ? 0 : ~Pixel{0});
         if (!spans_.empty() && spans_.back().source == source && spans_.back().end == begin) {
             spans_.back().end = end;
             return;
@@ -73,35 +69,28 @@ class RowSpans {
     }
 
 #if defined(__x86_64__)
-    // Both source rows whole, eight pixels a step, each pixel picked by a
-    // per-column mask. Runs of some 40 pixels with gaps between them defeat
-    // the hardware's fetching ahead, which two whole rows read in order do
-    // not; that pays for reading the second row at stage sizes.
+    // Groups of eight pixels, one 32-byte move each; the same overrun rule.
     __attribute__((target("avx2"))) void copyRowAvx2(Pixel* out, const Pixel* first,
                                                      const Pixel* second) const {
-        const Pixel* select = select_.data();
-        int x = 0;
-        for (; x + 8 <= width_; x += 8) {
-            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first + x));
-            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(second + x));
-            const __m256i pick = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(select + x));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
-                                _mm256_blendv_epi8(a, b, pick));
-        }
-        for (; x < width_; ++x) {
-            out[x] = (first[x] & ~select[x]) | (second[x] & select[x]);
+        const Pixel* sources[2] = {first, second};
+        for (const Span& span : spans_) {
+            const Pixel* source = sources[span.source];
+            const int rounded = span.begin + ((span.end - span.begin + 7) & ~7);
+            if (rounded <= width_) {
+                for (int x = span.begin; x < span.end; x += 8) {
+                    _mm256_storeu_si256(
+                        reinterpret_cast<__m256i*>(out + x),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x)));
+                }
+            } else {
+                copyPixels(out + span.begin, source + span.begin, span.end - span.begin);
+            }
         }
     }
 #endif
 
-    // Asks for the lines a later row will read; the AVX2 copy reads whole
-    // rows, which the hardware fetches ahead by itself.
+    // Asks for the lines a later row will read.
     void prefetchRow(const Pixel* first, const Pixel* second) const {
-#if defined(__x86_64__)
-        if (hasAvx2()) {
-            return;
-        }
-#endif
         const Pixel* sources[2] = {first, second};
         for (const Span& span : spans_) {
             const Pixel* source = sources[span.source];
@@ -121,7 +110,6 @@ class RowSpans {
         int begin, end, source;
     };
     std::vector<Span> spans_;
-    std::vector<Pixel> select_;  // per column: 0 takes the first source, all ones the second
     int width_ = 0;
 };
 
