@@ -1,8 +1,12 @@
 // Cost of one transition Frame at stage sizes, next to the floor of any 2D
 // transition frame: one memcpy of a frame. Run with
-//   photoreel_bench --benchmark_filter='Effect|FrameCopy|Xfade' --benchmark_repetitions=5
+//   photoreel_bench --benchmark_filter='Effect|FrameCopy|Xfade' --benchmark_repetitions=7
+//       --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true
 //       --benchmark_report_aggregates_only=true --benchmark_format=json > out.json
 // and bench/effects_table.py out.json for the table of ratios (medians).
+// Interleaving matters on a shared machine: at 1920x1080 three frames nearly
+// fill the last-level cache, and a spell of a neighbour's traffic otherwise
+// lands on the few transitions measured during it.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
