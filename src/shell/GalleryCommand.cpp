@@ -190,8 +190,7 @@ int runGallery(const GalleryOptions& options) {
                          });
         if (painter) {
             painter->draw(canvas, left + kGap, top + 2,
-                          std::to_string(entries[i].slot) + "  " + entries[i].name,
-                          kLabelColour);
+                          std::to_string(entries[i].slot) + "  " + entries[i].name, kLabelColour);
         }
     }
 
