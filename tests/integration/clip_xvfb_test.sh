@@ -63,13 +63,5 @@ done
 ((${#pictures[@]} >= 3)) || fail "the clip rectangle showed ${#pictures[@]} different pictures"
 [[ -n $still ]] || fail "the last-frame still never showed"
 
-window=$(current_player_window)
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key --window "$window" Escape
-for _ in $(seq 40); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$viewer_pid" 2>/dev/null && fail "still running 2 s after Esc"
-wait "$viewer_pid"
-code=$?
-viewer_pid=""
-[[ $code -eq 0 ]] || fail "exit code $code after Esc: $(cat viewer.log)"
+escape_and_expect_exit
 echo "clip on xvfb: ok (${#pictures[@]} pictures, then the still)"

@@ -44,15 +44,7 @@ for _ in $(seq 150); do
 done
 [[ $seen == " red green blue" ]] || fail "the stage centre showed:$seen (expected red green blue)"
 
-window=$(current_player_window)
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key --window "$window" Escape
-for _ in $(seq 40); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$viewer_pid" 2>/dev/null && fail "still running 2 s after Esc"
-wait "$viewer_pid"
-code=$?
-viewer_pid=""
-[[ $code -eq 0 ]] || fail "exit code $code after Esc: $(cat "$work/viewer.log")"
+escape_and_expect_exit
 leftovers=$(find "$work" -maxdepth 1 -name 'photoreel-*')
 [[ -z $leftovers ]] || fail "temporary directory left behind: $leftovers"
 echo "show on xvfb: ok (saw$seen)"

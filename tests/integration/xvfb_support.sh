@@ -38,3 +38,19 @@ start_xvfb() {
 current_player_window() {
   xdotool search --classname FilmPlayer 2>/dev/null | tail -n 1
 }
+
+# escape_and_expect_exit: sends Esc to the player's window; fails unless the
+# viewer in $viewer_pid (its stderr in $work/viewer.log) ends within 2 s with
+# exit code 0.
+escape_and_expect_exit() {
+  local window code
+  window=$(current_player_window)
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key --window "$window" Escape
+  for _ in $(seq 40); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.05; done
+  kill -0 "$viewer_pid" 2>/dev/null && fail "still running 2 s after Esc"
+  wait "$viewer_pid"
+  code=$?
+  viewer_pid=""
+  [[ $code -eq 0 ]] || fail "exit code $code after Esc: $(cat "$work/viewer.log")"
+}

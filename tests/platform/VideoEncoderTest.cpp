@@ -31,6 +31,25 @@ double loudness(const std::string& file, double from, double length) {
     return count == 0 ? -1.0 : std::sqrt(energy / static_cast<double>(count));
 }
 
+// A 64 x 48 clip at 25 frames a second.
+VideoEncoderOptions smallClip(const std::string& path) {
+    VideoEncoderOptions options;
+    options.path = path;
+    options.width = 64;
+    options.height = 48;
+    options.fps = 25;
+    return options;
+}
+
+// The duration ffprobe reports, in seconds; `select` narrows it to a stream.
+double probedDuration(const std::string& file, const std::string& select = "") {
+    return std::atof(runAndRead("ffprobe -v error " + select +
+                                " -show_entries format=duration "
+                                "-of default=noprint_wrappers=1:nokey=1 '" +
+                                file + "'")
+                         .c_str());
+}
+
 // Half a second of silence, then a tone; two seconds of pictures. The tone
 // must sit where it was put, in both codec families, and the track must run
 // as long as the pictures even though the sound stopped early.
@@ -39,11 +58,7 @@ TEST(VideoEncoderTest, SoundStaysInStepWithThePictures) {
     ASSERT_TRUE(dir);
     for (const char* name : {"clip.mp4", "clip.webm"}) {
         SCOPED_TRACE(name);
-        VideoEncoderOptions options;
-        options.path = dir->path() + "/" + name;
-        options.width = 64;
-        options.height = 48;
-        options.fps = 25;
+        const VideoEncoderOptions options = smallClip(dir->path() + "/" + name);
         auto encoder = VideoEncoder::open(options);
         ASSERT_TRUE(encoder) << encoder.error();
         std::vector<std::uint8_t> black(64 * 48 * 4, 0);
@@ -60,12 +75,7 @@ TEST(VideoEncoderTest, SoundStaysInStepWithThePictures) {
 
         EXPECT_LT(loudness(options.path, 0.0, 0.4), 300.0);
         EXPECT_GT(loudness(options.path, 0.7, 0.6), 5000.0);
-        const double length = std::atof(
-            runAndRead("ffprobe -v error -select_streams a:0 -show_entries format=duration "
-                       "-of default=noprint_wrappers=1:nokey=1 '" +
-                       options.path + "'")
-                .c_str());
-        EXPECT_NEAR(length, 2.0, 0.1);
+        EXPECT_NEAR(probedDuration(options.path, "-select_streams a:0"), 2.0, 0.1);
     }
 }
 
@@ -77,11 +87,7 @@ TEST(VideoEncoderTest, SoundEndsWithTheLastPicture) {
     ASSERT_TRUE(dir);
     for (const char* name : {"long.mp4", "long.webm"}) {
         SCOPED_TRACE(name);
-        VideoEncoderOptions options;
-        options.path = dir->path() + "/" + name;
-        options.width = 64;
-        options.height = 48;
-        options.fps = 25;
+        const VideoEncoderOptions options = smallClip(dir->path() + "/" + name);
         auto encoder = VideoEncoder::open(options);
         ASSERT_TRUE(encoder) << encoder.error();
         std::vector<std::int16_t> sound(44100 * 2 * 3);
@@ -98,11 +104,7 @@ TEST(VideoEncoderTest, SoundEndsWithTheLastPicture) {
         encoder->reset();
 
         // Both streams together: the container's duration is the longer.
-        const double length = std::atof(runAndRead("ffprobe -v error -show_entries format=duration "
-                                                   "-of default=noprint_wrappers=1:nokey=1 '" +
-                                                   options.path + "'")
-                                            .c_str());
-        EXPECT_NEAR(length, 1.0, 1.0 / 25 + 0.01);
+        EXPECT_NEAR(probedDuration(options.path), 1.0, 1.0 / 25 + 0.01);
         EXPECT_GT(loudness(options.path, 0.5, 0.4), 5000.0);
         const std::string frames = runAndRead(
             "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
