@@ -1,6 +1,7 @@
 // Cost of one transition Frame at stage sizes, next to the floor of any 2D
 // transition frame: one memcpy of a frame. Run with
-//   photoreel_bench --benchmark_filter='Effect|FrameCopy|Xfade' --benchmark_repetitions=7
+//   photoreel_bench --benchmark_filter='Effect|FrameCopy|TwoPicture|Xfade'
+//   --benchmark_repetitions=7
 //       --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true
 //       --benchmark_report_aggregates_only=true --benchmark_format=json > out.json
 // and bench/effects_table.py out.json for the table of ratios (medians).
@@ -30,6 +31,28 @@ void BM_FrameCopy(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FrameCopy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The cheapest frame that reads both pictures whole. A transition taking short
+// runs from both pictures in every row (the 50-strip push, the side blinds)
+// costs the same: the hardware prefetchers fetch the lines between a picture's
+// runs too, so both rows come in whole. At 1920x1080 the three frames then
+// outgrow the part of the shared last-level cache this process gets, and this,
+// not the one-picture copy, is where such a transition bottoms out.
+void BM_TwoPictureRead(benchmark::State& state) {
+    Frames frames(STAGES[state.range(0)]);
+    const std::size_t count = frames.out.size();
+    for (auto _ : state) {
+        const Pixel* from = frames.from.data();
+        const Pixel* to = frames.to.data();
+        Pixel* out = frames.out.data();
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = from[i] | to[i];
+        }
+        benchmark::DoNotOptimize(frames.out.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_TwoPictureRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One Frame of a slot after its Begin; progress walks through the whole
 // transition so that every phase of a handler is paid for.
