@@ -31,6 +31,20 @@ std::vector<Pixel> noise(std::size_t count, std::mt19937& random) {
     return pixels;
 }
 
+// Runs one run through the fast and the plain loop, each into its own copy of
+// the same `size` pixels, and asks for the same bytes (past `count` too).
+template <class Run>
+void expectFastMatchesPlain(Run run, std::size_t size, void (*fast)(const Run&),
+                            void (*plain)(const Run&)) {
+    std::vector<Pixel> fastOut(size, 0x12345678);
+    std::vector<Pixel> plainOut = fastOut;
+    run.out = fastOut.data();
+    fast(run);
+    run.out = plainOut.data();
+    plain(run);
+    ASSERT_EQ(fastOut, plainOut);
+}
+
 // One layer's steps, stored from FIRST on.
 struct Steps {
     std::vector<std::int32_t> x, y, xy;
@@ -105,14 +119,9 @@ TEST(PaperRuns, FastTableRunsMatchThePlainOnes) {
             run.lastStep = bend ? STEPS : -1;
             run.first = top.layer();
             run.second = bend ? &second : nullptr;
-            std::vector<Pixel> fast(static_cast<std::size_t>(count) + 1, 0x12345678);
-            std::vector<Pixel> plain = fast;
-            run.out = fast.data();
-            tableRunFast(run);
-            run.out = plain.data();
-            tableRunPlain(run);
             SCOPED_TRACE("radius " + std::to_string(r) + ", trial " + std::to_string(trial));
-            ASSERT_EQ(fast, plain);
+            ASSERT_NO_FATAL_FAILURE(expectFastMatchesPlain(run, static_cast<std::size_t>(count) + 1,
+                                                           tableRunFast, tableRunPlain));
         }
     }
 }
@@ -133,13 +142,9 @@ TEST(PaperRuns, FastShadowAndLineRunsMatchThePlainOnes) {
         shadow.q =
             std::uniform_int_distribution<std::int32_t>(STEPS << 16, (2 * STEPS) << 16)(random);
         shadow.qStep = std::uniform_int_distribution<std::int32_t>(-(10 << 16), 10 << 16)(random);
-        std::vector<Pixel> fast(static_cast<std::size_t>(count) + 1, 0x12345678);
-        std::vector<Pixel> plain = fast;
-        shadow.out = fast.data();
-        shadowRunFast(shadow);
-        shadow.out = plain.data();
-        shadowRunPlain(shadow);
-        ASSERT_EQ(fast, plain);
+        const std::size_t size = static_cast<std::size_t>(count) + 1;
+        ASSERT_NO_FATAL_FAILURE(
+            expectFastMatchesPlain(shadow, size, shadowRunFast, shadowRunPlain));
 
         // A line of paper that stays on a 300 x 200 page: a mirror image
         // read backward, forward or slanted.
@@ -158,11 +163,7 @@ TEST(PaperRuns, FastShadowAndLineRunsMatchThePlainOnes) {
         line.x = within(w / 2 * one, (w / 2 + 1) * one - 1);
         line.y = within(h / 2 * one, (h / 2 + 1) * one - 1);
         line.count = std::min(count, 95);  // within 100 pixels of the middle
-        line.out = fast.data();
-        lineRunFast(line);
-        line.out = plain.data();
-        lineRunPlain(line);
-        ASSERT_EQ(fast, plain);
+        ASSERT_NO_FATAL_FAILURE(expectFastMatchesPlain(line, size, lineRunFast, lineRunPlain));
     }
 }
 
